@@ -1,0 +1,294 @@
+#include "api/track.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "plugin/api_registry.h"
+#include "plugin/mx_error.h"
+#include "utility/mx_utility.h"
+
+namespace mx_api::track {
+
+using namespace mx_error;
+
+namespace {
+
+constexpr int CUSTOM_COLOR = 0x1000000;
+constexpr int NAME_BUFFER = 1024;
+// The largest name buffer the host is told about; a caller's capacity beyond it is
+// still honoured for the copy, never for an allocation.
+constexpr int NAME_BUFFER_MAX = 1 << 20;
+
+void check_track(MediaTrack* track) {
+  if (!ValidatePtr(track, "MediaTrack*")) raise(ERR_INVALID_TRACK);
+}
+
+ReaProject* project_of(MediaTrack* track) {
+  return reinterpret_cast<ReaProject*>(static_cast<uint64_t>(GetMediaTrackInfo_Value(track, "P_PROJECT")));
+}
+
+void set_value(MediaTrack* track, const char* parm, double value) {
+  if (!SetMediaTrackInfo_Value(track, parm, value)) raise(ERR_SET_FAILED);
+}
+
+// Switches one property off on every track, trying them all before reporting.
+template <class IdSetter>
+void switch_all_off(ReaProject* projID, IdSetter set_off) {
+  int count = 0;
+  GetTrackCountSelect(projID, 0, &count);
+  bool all = true;
+  for (int i = 0; i < count; ++i) all = set_off(projID, i, false) && all;
+  if (!all) raise(ERR_NOT_ALL_TRACKS);
+}
+
+}  // namespace
+
+MediaTrack* GetTrackItemSelect(ReaProject* projID, int trackID, int trackType) {
+  return frame<MediaTrack*>(nullptr, [&]() -> MediaTrack* {
+    switch (trackType) {
+      case 0: return GetTrack(projID, trackID);
+      case 1: return GetSelectedTrack(projID, trackID);
+    }
+    raise(ERR_NONE);
+  });
+}
+
+MediaTrack* GetSelectedTrackFirstInfo(ReaProject* projID, int* trackIdOut) {
+  return frame<MediaTrack*>(nullptr, [&]() -> MediaTrack* {
+    MediaTrack* first = GetTrackItemSelect(projID, 0, 1);
+    int count = 0;
+    GetTrackCountSelect(projID, 0, &count);
+    for (int i = 0; first && i < count; ++i) {
+      if (GetTrackItemSelect(projID, i, 0) == first) {
+        put(trackIdOut, i);
+        break;
+      }
+    }
+    Bridge_IF::reset_errorCode();
+    return first;
+  });
+}
+
+bool GetTrackItemIndex(MediaTrack* track, int* out) {
+  return frame([&] {
+    check_track(track);
+    ReaProject* project = project_of(track);
+    const int count = CountTracks(project);
+    for (int i = 0; i < count; ++i) {
+      if (GetTrackItemSelect(project, i, 0) == track) {
+        put(out, i);
+        Bridge_IF::reset_errorCode();
+        return;
+      }
+    }
+    // A valid track outside the numbered tracks: the master track has no index.
+    put(out, 0);
+    raise(ERR_INVALID_TRACK);
+  });
+}
+
+bool GetTrackCountSelect(ReaProject* projID, int trackType, int* out) {
+  return frame([&] {
+    put(out, 0);
+    switch (trackType) {
+      case 0: put(out, CountTracks(projID)); return;
+      case 1: put(out, CountSelectedTracks2(projID, true)); return;
+    }
+    raise(ERR_INVALID_ARGUMENT);
+  });
+}
+
+bool GetTrackItemMute(MediaTrack* track, bool* out) {
+  return frame([&] {
+    check_track(track);
+    put(out, GetMediaTrackInfo_Value(track, "B_MUTE") != 0.0);
+  });
+}
+
+bool SetTrackItemMute(MediaTrack* track, bool setMute) {
+  return frame([&] {
+    check_track(track);
+    set_value(track, "B_MUTE", setMute ? 1.0 : 0.0);
+  });
+}
+
+bool SetTrackAllMuteOFF(ReaProject* projID) {
+  return frame([&] { switch_all_off(projID, SetTrackIdMute); });
+}
+
+bool GetTrackItemSolo(MediaTrack* track, bool* out) {
+  return frame([&] {
+    check_track(track);
+    put(out, GetMediaTrackInfo_Value(track, "I_SOLO") != 0.0);
+  });
+}
+
+bool SetTrackItemSolo(MediaTrack* track, bool setSolo) {
+  return frame([&] {
+    check_track(track);
+    set_value(track, "I_SOLO", setSolo ? 1.0 : 0.0);
+  });
+}
+
+bool SetTrackAllSoloOFF(ReaProject* projID) {
+  return frame([&] { switch_all_off(projID, SetTrackIdSolo); });
+}
+
+bool GetTrackItemColor(MediaTrack* track, int* colorOut, int* rOut, int* gOut, int* bOut) {
+  return frame([&] {
+    check_track(track);
+    const int color = GetTrackColor(track);
+    int r = 0, g = 0, b = 0;
+    ColorFromNative(color, &r, &g, &b);
+    put(colorOut, color);
+    put(rOut, r);
+    put(gOut, g);
+    put(bOut, b);
+  });
+}
+
+bool SetTrackItemColor(MediaTrack* track, int setColor) {
+  return frame([&] {
+    check_track(track);
+    SetTrackColor(track, setColor | CUSTOM_COLOR);
+  });
+}
+
+bool SetTrackItemRGB(MediaTrack* track, int setR, int setG, int setB) {
+  return frame([&] {
+    check_track(track);
+    SetTrackColor(track, ColorToNative(setR, setG, setB));
+  });
+}
+
+bool GetTrackItemDepth(MediaTrack* track, int* out) {
+  return frame([&] {
+    check_track(track);
+    put(out, GetTrackDepth(track));
+  });
+}
+
+bool GetTrackItemName(MediaTrack* track, char* nameOut, int nameOut_sz) {
+  return frame([&] {
+    check_track(track);
+    const int told = std::clamp(nameOut_sz, 0, NAME_BUFFER_MAX);
+    std::vector<char> name(static_cast<size_t>(std::max(told, NAME_BUFFER)), '\0');
+    if (!GetTrackName(track, name.data(), told)) raise(ERR_GET_NAME_FAILED);
+    name.back() = '\0';
+    mx_utility::strcpy(nameOut, nameOut_sz, name.data());
+  });
+}
+
+bool SetTrackItemName(MediaTrack* track, const char* setName) {
+  return frame([&] {
+    check_track(track);
+    std::string name = mx_utility::text(setName);
+    if (!GetSetMediaTrackInfo_String(track, "P_NAME", name.data(), true)) raise(ERR_SET_FAILED);
+  });
+}
+
+bool SetTrackIdSelected(ReaProject* projID, int trackID, bool setSelectType) {
+  return frame([&] {
+    MediaTrack* track = GetTrackItemSelect(projID, trackID, 0);
+    check_track(track);
+    SetTrackSelected(track, setSelectType);
+  });
+}
+
+bool SetTrackItemOnlySelected(MediaTrack* track) {
+  return frame([&] {
+    check_track(track);
+    SetOnlyTrackSelected(track);
+  });
+}
+
+bool GetTrackItemVolume(MediaTrack* track, double* volumeOut) {
+  return frame([&] {
+    check_track(track);
+    put(volumeOut, mx_utility::round(mx_utility::to_dB(GetMediaTrackInfo_Value(track, "D_VOL")), 2));
+  });
+}
+
+bool SetTrackItemVolume(MediaTrack* track, double setVolume) {
+  return frame([&] {
+    check_track(track);
+    set_value(track, "D_VOL", mx_utility::to_reaper_volume(setVolume));
+    UpdateArrange();
+  });
+}
+
+bool SetTrackItemAddVolume(MediaTrack* track, double addVolume) {
+  return frame([&] {
+    check_track(track);
+    const double level = mx_utility::to_dB(GetMediaTrackInfo_Value(track, "D_VOL"));
+    SetMediaTrackInfo_Value(track, "D_VOL", mx_utility::to_reaper_volume(level + addVolume));
+    UpdateArrange();
+  });
+}
+
+bool DeleteTrackIdSelect(ReaProject* projID, int trackID, int trackType) {
+  return frame([&] {
+    MediaTrack* track = GetTrackItemSelect(projID, trackID, trackType);
+    check_track(track);
+    DeleteTrack(track);
+  });
+}
+
+namespace {
+const mx_plugin::registrar definitions[] = {
+    MX_DEF(0, GetTrackItemSelect, pointer, "projID,trackID,trackType", "Get track item select"),
+    MX_DEF(1, GetSelectedTrackFirstInfo, pointer, "projID,trackIdOut", "Get select track first info"),
+    MX_DEF(5, GetTrackItemIndex, int_out, "track", "Get Track Item Index"),
+    MX_DEF(6, GetTrackCountSelect, int_out, "projID,trackType", "Get track count select"),
+    MX_DEF(7, GetTrackItemMute, bool_out, "track", "Get track item mute"),
+    MX_DEF(8, GetTrackIdMute, bool_out, "projID,trackId", "Get track id mute"),
+    MX_DEF(9, GetSelectedTrackIdMute, bool_out, "projID,selectTrackId", "Get select track id mute"),
+    MX_DEF(10, SetTrackItemMute, flag_void, "track,setMute", "Set track item mute"),
+    MX_DEF(11, SetTrackIdMute, flag_void, "projID,trackID,setMute", "Set track id mute"),
+    MX_DEF(12, SetSelectedTrackIdMute, flag_void, "projID,selectTrackID,setMute", "Set select track id mute"),
+    MX_DEF(13, SetTrackAllMuteOFF, flag_void, "projID", "Set Track All Mute Off"),
+    MX_DEF(14, GetTrackItemSolo, bool_out, "track", "Get Track Item Solo"),
+    MX_DEF(15, GetTrackIdSolo, bool_out, "projID,trackID", "Get Track Id Solo"),
+    MX_DEF(16, GetSelectedTrackIdSolo, bool_out, "projID,selectTrackID", "Get Select Track Id Solo"),
+    MX_DEF(17, SetTrackItemSolo, flag_void, "track,setSolo", "Set Track Item Solo"),
+    MX_DEF(18, SetTrackIdSolo, flag_void, "projID,trackID,setSolo", "Set Track Id Solo"),
+    MX_DEF(19, SetSelectedTrackIdSolo, flag_void, "projID,selectTrackID,setSolo", "Set Select Track Id Solo"),
+    MX_DEF(20, SetTrackAllSoloOFF, flag_void, "projID", "Set Track All Solo Off"),
+    MX_DEF(21, GetTrackItemColor, flag_void, "track,colorOut,rOut,gOut,bOut", "Get Track Item Color RGB"),
+    MX_DEF(22, GetTrackIdColor, flag_void, "projID,trackID,colorOut,rOut,gOut,bOut", "Get Track Item Color RGB"),
+    MX_DEF(23, GetSelectedTrackIdColor, flag_void, "projID,selectTrackID,colorOut,rOut,gOut,bOut",
+           "Get Selected Track Item Color RGB"),
+    MX_DEF(24, SetTrackItemColor, flag_void, "track,setColor", "SetTrack Item Color"),
+    MX_DEF(25, SetTrackIdColor, flag_void, "projID,trackID,setColor", "Set Track Id Color"),
+    MX_DEF(26, SetSelectedTrackIdColor, flag_void, "projID,selectTrackID,setColor", "Set Selected Track Id Color"),
+    MX_DEF(27, SetTrackItemRGB, flag_void, "track,setR,setG,setB", "Set Track Item RGB"),
+    MX_DEF(28, SetTrackIdRGB, flag_void, "projID,trackID,setR,setG,setB", "Set Track Id RGB"),
+    MX_DEF(29, SetSelectedTrackIdRGB, flag_void, "projID,selectTrackID,setR,setG,setB", "Set Selected Track Id RGB"),
+    MX_DEF(30, GetTrackItemDepth, int_out, "track", "Get Track Item Depth"),
+    MX_DEF(31, GetTrackIdDepth, int_out, "projID,trackID", "Get Track Id Depth"),
+    MX_DEF(32, GetSelectedTrackIdDepth, int_out, "projID,selectTrackID", "Get Select Track Id Depth"),
+    MX_DEF(36, GetTrackItemName, flag_void, "track,nameOut,nameOut_sz", "Get track item name"),
+    MX_DEF(37, GetTrackIdName, flag_void, "projID,trackID,nameOut,nameOut_sz", "Get track name"),
+    MX_DEF(38, GetSelectedTrackIdName, flag_void, "projID,trackID,nameOut,nameOut_sz", "Get select track name"),
+    MX_DEF(39, SetTrackItemName, flag_void, "track,setName", "Set track item name"),
+    MX_DEF(40, SetTrackIdName, flag_void, "projID,trackID,setName", "Set track name"),
+    MX_DEF(41, SetSelectedTrackIdName, flag_void, "projID,selectTrackID,setName", "Set select track name"),
+    MX_DEF(42, SetTrackIdSelected, flag_void, "projID,trackID,setSelectType", "Set Track Selected"),
+    MX_DEF(43, SetTrackItemOnlySelected, flag_void, "track", "Set TrackItem  Only Selected"),
+    MX_DEF(44, SetTrackIdOnlySelected, flag_void, "projID,trackID", "Set Track Only Selected"),
+    MX_DEF(45, GetTrackItemVolume, flag_void, "track,volumeOut", "Get Track Item Volume"),
+    MX_DEF(46, GetTrackIdVolume, flag_void, "projID,trackID,volumeOut", "Get Track Volume"),
+    MX_DEF(47, GetSelectedTrackIdVolume, flag_void, "projID,selectTrackID,volumeOut", "Get Select Track Volume"),
+    MX_DEF(48, SetTrackItemVolume, flag_void, "track,setVolume", "Set Track Item Volume"),
+    MX_DEF(49, SetTrackIdVolume, flag_void, "projID,trackID,setVolume", "Set track volume"),
+    MX_DEF(50, SetSelectedTrackIdVolume, flag_void, "projID,selectTrackID,setVolume", "Set Select Track volume"),
+    MX_DEF(51, SetTrackItemAddVolume, flag_void, "track,addVolume", "Set Track Item Add Volume"),
+    MX_DEF(52, SetTrackIdAddVolume, flag_void, "projID,trackID,addVolume", "Set Track Id Add Volume"),
+    MX_DEF(53, SetSelectedTrackIdAddVolume, flag_void, "projID,selectTrackID,addVolume",
+           "Set Select Track Id Add Volume"),
+    MX_DEF(54, DeleteTrackIdSelect, flag_void, "projID,trackID,trackType", "Delete trackID Select"),
+};
+}  // namespace
+
+}  // namespace mx_api::track

@@ -1,0 +1,74 @@
+// Track properties by pointer (Item), by index among all tracks (Id) and by index
+// among the selected tracks (SelectedId). Volumes are in dB, colours native or RGB.
+#pragma once
+
+#include "plugin/host_api.h"
+
+namespace mx_api::track {
+
+// trackType 0: index among all tracks; 1: among the selected tracks.
+MediaTrack* GetTrackItemSelect(ReaProject* projID, int trackID, int trackType);
+MediaTrack* GetSelectedTrackFirstInfo(ReaProject* projID, int* trackIdOut);
+bool GetTrackItemIndex(MediaTrack* track, int* out);
+bool GetTrackCountSelect(ReaProject* projID, int trackType, int* out);
+
+bool GetTrackItemMute(MediaTrack* track, bool* out);
+bool SetTrackItemMute(MediaTrack* track, bool setMute);
+bool SetTrackAllMuteOFF(ReaProject* projID);
+
+bool GetTrackItemSolo(MediaTrack* track, bool* out);
+bool SetTrackItemSolo(MediaTrack* track, bool setSolo);
+bool SetTrackAllSoloOFF(ReaProject* projID);
+
+bool GetTrackItemColor(MediaTrack* track, int* colorOut, int* rOut, int* gOut, int* bOut);
+bool SetTrackItemColor(MediaTrack* track, int setColor);
+bool SetTrackItemRGB(MediaTrack* track, int setR, int setG, int setB);
+
+bool GetTrackItemDepth(MediaTrack* track, int* out);
+
+bool GetTrackItemName(MediaTrack* track, char* nameOut, int nameOut_sz);
+bool SetTrackItemName(MediaTrack* track, const char* setName);
+
+bool SetTrackIdSelected(ReaProject* projID, int trackID, bool setSelectType);
+bool SetTrackItemOnlySelected(MediaTrack* track);
+
+bool GetTrackItemVolume(MediaTrack* track, double* volumeOut);
+bool SetTrackItemVolume(MediaTrack* track, double setVolume);
+bool SetTrackItemAddVolume(MediaTrack* track, double addVolume);
+
+bool DeleteTrackIdSelect(ReaProject* projID, int trackID, int trackType);
+
+// The index forms of an Item form: look the track up, then the Item form does every
+// check, so an index that names no track fails as an invalid track.
+template <auto ItemForm, class Signature = decltype(ItemForm)>
+struct index_forms;
+template <auto ItemForm, class... A>
+struct index_forms<ItemForm, bool (*)(MediaTrack*, A...)> {
+  static bool all(ReaProject* projID, int trackID, A... a) {
+    return ItemForm(GetTrackItemSelect(projID, trackID, 0), a...);
+  }
+  static bool selected(ReaProject* projID, int selectTrackID, A... a) {
+    return ItemForm(GetTrackItemSelect(projID, selectTrackID, 1), a...);
+  }
+};
+
+#define MX_TRACK_INDEX_FORMS(Verb, Property)                                                     \
+  inline constexpr auto Verb##TrackId##Property = &index_forms<&Verb##TrackItem##Property>::all; \
+  inline constexpr auto Verb##SelectedTrackId##Property = &index_forms<&Verb##TrackItem##Property>::selected;
+MX_TRACK_INDEX_FORMS(Get, Mute)
+MX_TRACK_INDEX_FORMS(Set, Mute)
+MX_TRACK_INDEX_FORMS(Get, Solo)
+MX_TRACK_INDEX_FORMS(Set, Solo)
+MX_TRACK_INDEX_FORMS(Get, Color)
+MX_TRACK_INDEX_FORMS(Set, Color)
+MX_TRACK_INDEX_FORMS(Set, RGB)
+MX_TRACK_INDEX_FORMS(Get, Depth)
+MX_TRACK_INDEX_FORMS(Get, Name)
+MX_TRACK_INDEX_FORMS(Set, Name)
+MX_TRACK_INDEX_FORMS(Get, Volume)
+MX_TRACK_INDEX_FORMS(Set, Volume)
+MX_TRACK_INDEX_FORMS(Set, AddVolume)
+#undef MX_TRACK_INDEX_FORMS
+inline constexpr auto SetTrackIdOnlySelected = &index_forms<&SetTrackItemOnlySelected>::all;
+
+}  // namespace mx_api::track

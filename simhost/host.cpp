@@ -1,0 +1,124 @@
+#include "simhost/host.h"
+
+#include <dlfcn.h>
+#include <stdlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+#include "simhost/host_function.h"
+
+namespace fs = std::filesystem;
+
+namespace sim {
+
+std::vector<HostFunction>& host_function_table() {
+  static std::vector<HostFunction> table;
+  return table;
+}
+
+namespace {
+int register_thunk(const char* name, void* value) { return Host::get().plugin_register(name, value); }
+void* get_func_thunk(const char* name) { return Host::get().get_func(name); }
+int plugin_register(const char* name, void* infostruct) { return register_thunk(name, infostruct); }
+SIM_HOST_FUNCTION(plugin_register, "name,infostruct");
+}  // namespace
+
+Host& Host::get() {
+  static Host host;
+  return host;
+}
+
+Host::Host() : session_(std::make_unique<Session>()), info_{0x20E, nullptr, &register_thunk, &get_func_thunk} {}
+
+void Host::make_sandbox() {
+  if (!home_.empty()) return;
+  char pattern[] = "/tmp/mxsim-home.XXXXXX";
+  if (!mkdtemp(pattern)) throw std::runtime_error("cannot create the sandbox home");
+  home_ = pattern;
+  fs::create_directories(user_plugins());
+  setenv("HOME", home_.c_str(), 1);
+}
+
+void Host::remove_sandbox() {
+  if (home_.empty()) return;
+  std::error_code ignored;
+  fs::remove_all(home_, ignored);
+  home_.clear();
+}
+
+std::string Host::resource_path() const { return home_ + "/Library/Application Support/REAPER"; }
+std::string Host::user_plugins() const { return resource_path() + "/UserPlugins"; }
+
+bool Host::install_and_load(const std::string& built, const std::string& file_name) {
+  make_sandbox();
+  const std::string path = user_plugins() + "/" + file_name;
+  fs::copy_file(built, path, fs::copy_options::overwrite_existing);
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) throw std::runtime_error(std::string("cannot load extension: ") + dlerror());
+  auto entry = reinterpret_cast<int (*)(void*, plugin_info*)>(dlsym(handle, "ReaperPluginEntry"));
+  if (!entry) return false;
+  loaded_.push_back({path, handle, entry});
+  return entry(handle, &info_) != 0;
+}
+
+void Host::unload_all() {
+  for (auto it = loaded_.rbegin(); it != loaded_.rend(); ++it) it->entry(it->handle, nullptr);
+}
+
+void Host::reload_all() {
+  for (Loaded& l : loaded_) l.entry(l.handle, &info_);
+}
+
+int Host::plugin_register(const char* name, void* value) {
+  if (!name) return 0;
+  registrations_.push_back({name, value});
+  const bool withdraw = name[0] == '-';
+  const std::string key = withdraw ? name + 1 : name;
+  for (auto it = api_.begin(); it != api_.end(); ++it) {
+    if (it->first == key) {
+      api_.erase(it);
+      break;
+    }
+  }
+  if (!withdraw) api_.emplace_back(key, value);
+  return 1;
+}
+
+void* Host::get_func(const char* name) const {
+  if (!name) return nullptr;
+  for (const HostFunction& f : host_function_table())
+    if (f.name == name) return f.address;
+  return registered(std::string("API_") + name);
+}
+
+void* Host::registered(const std::string& full_name) const {
+  for (const auto& [registered_name, value] : api_)
+    if (registered_name == full_name) return value;
+  return nullptr;
+}
+
+std::vector<ScriptFunction> Host::script_functions() const {
+  std::vector<ScriptFunction> out;
+  for (const HostFunction& f : host_function_table())
+    if (f.name != "plugin_register") out.push_back({f.name, f.apidef.data(), f.vararg});
+  for (const auto& [key, value] : api_) {
+    if (key.rfind("APIvararg_", 0) != 0) continue;
+    const std::string name = key.substr(std::strlen("APIvararg_"));
+    for (const auto& [def_key, def] : api_) {
+      if (def_key == "APIdef_" + name && def && value) {
+        out.push_back({name, static_cast<const char*>(def), reinterpret_cast<void* (*)(void**, int)>(value)});
+      }
+    }
+  }
+  return out;
+}
+
+void Host::reset_session() {
+  session_ = std::make_unique<Session>();
+  violations_.clear();
+  output_capacity = 0;
+}
+
+}  // namespace sim
