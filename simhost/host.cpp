@@ -19,6 +19,15 @@ std::vector<HostFunction>& host_function_table() {
 }
 
 namespace {
+std::vector<std::function<void()>>& reset_hooks() {
+  static std::vector<std::function<void()>> hooks;
+  return hooks;
+}
+}  // namespace
+
+reset_hook::reset_hook(std::function<void()> clear) { reset_hooks().push_back(std::move(clear)); }
+
+namespace {
 int register_thunk(const char* name, void* value) { return Host::get().plugin_register(name, value); }
 void* get_func_thunk(const char* name) { return Host::get().get_func(name); }
 int plugin_register(const char* name, void* infostruct) { return register_thunk(name, infostruct); }
@@ -119,6 +128,7 @@ void Host::reset_session() {
   session_ = std::make_unique<Session>();
   violations_.clear();
   output_capacity = 0;
+  for (const auto& clear : reset_hooks()) clear();
 }
 
 }  // namespace sim

@@ -2,6 +2,7 @@
 // loading of extensions from the user plug-in folder of a sandbox home, and the session.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +29,12 @@ struct ScriptFunction {
   std::string name;
   const char* apidef;
   void* (*vararg)(void**, int);
+};
+
+// State a host area keeps outside the Session registers how to clear it; every session
+// reset runs these.
+struct reset_hook {
+  explicit reset_hook(std::function<void()> clear);
 };
 
 class Host {
