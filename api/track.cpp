@@ -28,6 +28,13 @@ ReaProject* project_of(MediaTrack* track) {
   return reinterpret_cast<ReaProject*>(static_cast<uint64_t>(GetMediaTrackInfo_Value(track, "P_PROJECT")));
 }
 
+// A project pointer that names no open project is refused before it reaches the host;
+// null stays the active project.
+ReaProject* checked_project(ReaProject* projID) {
+  if (projID && !ValidatePtr(projID, "ReaProject*")) raise(ERR_INVALID_ARGUMENT);
+  return projID;
+}
+
 void set_value(MediaTrack* track, const char* parm, double value) {
   if (!SetMediaTrackInfo_Value(track, parm, value)) raise(ERR_SET_FAILED);
 }
@@ -36,7 +43,7 @@ void set_value(MediaTrack* track, const char* parm, double value) {
 template <class IdSetter>
 void switch_all_off(ReaProject* projID, IdSetter set_off) {
   int count = 0;
-  GetTrackCountSelect(projID, 0, &count);
+  if (!GetTrackCountSelect(projID, 0, &count)) raise(ERR_INVALID_ARGUMENT);
   bool all = true;
   for (int i = 0; i < count; ++i) all = set_off(projID, i, false) && all;
   if (!all) raise(ERR_NOT_ALL_TRACKS);
@@ -47,8 +54,8 @@ void switch_all_off(ReaProject* projID, IdSetter set_off) {
 MediaTrack* GetTrackItemSelect(ReaProject* projID, int trackID, int trackType) {
   return frame<MediaTrack*>(nullptr, [&]() -> MediaTrack* {
     switch (trackType) {
-      case 0: return GetTrack(projID, trackID);
-      case 1: return GetSelectedTrack(projID, trackID);
+      case 0: return GetTrack(checked_project(projID), trackID);
+      case 1: return GetSelectedTrack(checked_project(projID), trackID);
     }
     raise(ERR_NONE);
   });
@@ -56,6 +63,7 @@ MediaTrack* GetTrackItemSelect(ReaProject* projID, int trackID, int trackType) {
 
 MediaTrack* GetSelectedTrackFirstInfo(ReaProject* projID, int* trackIdOut) {
   return frame<MediaTrack*>(nullptr, [&]() -> MediaTrack* {
+    checked_project(projID);
     MediaTrack* first = GetTrackItemSelect(projID, 0, 1);
     int count = 0;
     GetTrackCountSelect(projID, 0, &count);
@@ -92,8 +100,8 @@ bool GetTrackCountSelect(ReaProject* projID, int trackType, int* out) {
   return frame([&] {
     put(out, 0);
     switch (trackType) {
-      case 0: put(out, CountTracks(projID)); return;
-      case 1: put(out, CountSelectedTracks2(projID, true)); return;
+      case 0: put(out, CountTracks(checked_project(projID))); return;
+      case 1: put(out, CountSelectedTracks2(checked_project(projID), true)); return;
     }
     raise(ERR_INVALID_ARGUMENT);
   });
@@ -288,6 +296,20 @@ const mx_plugin::registrar definitions[] = {
     MX_DEF(53, SetSelectedTrackIdAddVolume, flag_void, "projID,selectTrackID,addVolume",
            "Set Select Track Id Add Volume"),
     MX_DEF(54, DeleteTrackIdSelect, flag_void, "projID,trackID,trackType", "Delete trackID Select"),
+    MX_DEF_LIST(105, GetTrackItemList, "void", "ReaProject*,MediaTrackArray*", "proj,trackListOut",
+                "Get track item list"),
+    MX_DEF_LIST(106, GetTrackItemChildList, "void", "MediaTrack*,MediaTrackArray*,int*",
+                "track,childTrackListOut,trackCountOut", "Get chiled track list"),
+    MX_DEF_LIST(107, GetTrackIdChildList, "void", "ReaProject*,int,MediaTrackArray*,int*",
+                "proj,trackID,childTrackListOut,trackCountOut", "Get chiled track list"),
+    MX_DEF_LIST(108, GetSelectedTrackIdChildList, "void", "ReaProject*,int,MediaTrackArray*,int*",
+                "proj,selectTrackID,trackListOut,trackCountOut", "Get chiled track list"),
+    MX_DEF_LIST(109, GetSamePerfectTrackNameList, "void", "ReaProject*,const char*,ObjectArray*",
+                "proj,checkName,trackListOut", "Get track list"),
+    MX_DEF_LIST(110, GetIncludePerfectTrackNameList, "void", "ReaProject*,const char*,ObjectArray*",
+                "proj,checkName,trackListOut", "Get track list"),
+    MX_DEF_LIST(111, GetTrackDepthList, "void", "ReaProject*,ObjectArray*", "proj,trackDepthListOut",
+                "Get track depth list"),
 };
 }  // namespace
 

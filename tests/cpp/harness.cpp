@@ -7,14 +7,22 @@
 
 namespace mxtest {
 
-namespace {
-
 std::string plugin_path() {
   const char* path = std::getenv("MX_PLUGIN");
   return path ? path : MXSIM_PLUGIN_7;
 }
 
+namespace {
 std::string plugin_file_name(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+}  // namespace
+
+void* plugin_handle() {
+  static void* handle = dlopen((sim::Host::get().user_plugins() + "/" + plugin_file_name(plugin_path())).c_str(),
+                               RTLD_NOW | RTLD_NOLOAD);
+  return handle;
+}
+
+namespace {
 
 class Environment : public ::testing::Environment {
  public:

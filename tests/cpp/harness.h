@@ -23,6 +23,10 @@ inline void* slot(T* p) {
 }
 inline void* slot(std::nullptr_t) { return nullptr; }
 
+// The plug-in build under test, and its handle in this process.
+std::string plugin_path();
+void* plugin_handle();
+
 class HostTest : public ::testing::Test {
  protected:
   void SetUp() override;
