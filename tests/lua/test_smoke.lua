@@ -1,7 +1,0 @@
-local T = require("t")
-T.case("mute", function()
-  local a = T.tracks("A")
-  reaper.MX_SetTrackItemMute(a, true)
-  T.eq(reaper.MX_GetTrackItemMute(a), true, "mute")
-end)
-T.done()
