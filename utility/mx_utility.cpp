@@ -39,7 +39,8 @@ std::pair<std::string, std::string> split_extension(const std::string& name) {
   try {
     static const boost::regex pattern("(.*)\\.(.*)", boost::regex::ECMAScript);
     boost::smatch match;
-    if (boost::regex_match(name, match, pattern)) return {match[1].str(), match[2].str()};
+    if (boost::regex_match(name, match, pattern, boost::match_not_dot_newline))
+      return {match[1].str(), match[2].str()};
   } catch (const std::exception&) {
   }
   return {name, std::string()};
