@@ -244,9 +244,159 @@ bool DeleteTrackIdSelect(ReaProject* projID, int trackID, int trackType) {
 }
 
 namespace {
+
+int track_count(ReaProject* project) {
+  int count = 0;
+  if (!GetTrackCountSelect(project, 0, &count)) raise(ERR_INVALID_ARGUMENT);
+  return count;
+}
+
+int depth_of(MediaTrack* track) {
+  int depth = 0;
+  GetTrackItemDepth(track, &depth);
+  return depth;
+}
+
+void set_folder_change(MediaTrack* track, int change) { SetMediaTrackInfo_Value(track, "I_FOLDERDEPTH", change); }
+
+void append_children(MediaTrack* parent, std::vector<MediaTrack*>& list) {
+  ReaProject* project = project_of(parent);
+  const int count = track_count(project);
+  for (int i = 0; i < count; ++i) {
+    MediaTrack* track = GetTrackItemSelect(project, i, 0);
+    if (GetParentTrack(track) == parent) list.push_back(track);
+  }
+}
+
+}  // namespace
+
+MediaTrack* InsertTrackId(ReaProject* projID, int trackID) {
+  return frame<MediaTrack*>(nullptr, [&]() -> MediaTrack* {
+    checked_project(projID);
+    // A negative position names no place in the list: nothing is inserted.
+    if (trackID < 0) raise(ERR_INVALID_ARGUMENT);
+    InsertTrackAtIndex(trackID, true);
+    const int count = track_count(projID);
+    Bridge_IF::reset_errorCode();
+    return GetTrackItemSelect(projID, trackID >= count ? count - 1 : trackID, 0);
+  });
+}
+
+MediaTrack* InsertChildTrack(MediaTrack* parentTrack, int* trackIdOut) {
+  return frame<MediaTrack*>(nullptr, [&]() -> MediaTrack* {
+    check_track(parentTrack);
+    ReaProject* project = project_of(parentTrack);
+    const int total = track_count(project);
+    int parent_index = 0;
+    if (!GetTrackItemIndex(parentTrack, &parent_index)) raise(ERR_INVALID_TRACK);
+    const int parent_depth = depth_of(parentTrack);
+    // The new child goes after the parent's whole subtree, so it never lands inside the
+    // folder of the last child and never takes that child's own children.
+    int last = parent_index;
+    while (last + 1 < total && depth_of(GetTrackItemSelect(project, last + 1, 0)) > parent_depth) ++last;
+    const int position = last + 1;
+    MediaTrack* next = position < total ? GetTrackItemSelect(project, position, 0) : nullptr;
+    const int next_depth = next ? depth_of(next) : 0;
+    InsertTrackAtIndex(position, true);
+    SetTrackIdDepth(project, position, parent_depth + 1);
+    put(trackIdOut, position);
+    if (next) SetTrackItemDepth(next, next_depth);
+    Bridge_IF::reset_errorCode();
+    return GetTrackItemSelect(project, position, 0);
+  });
+}
+
+MediaTrack* InsertTrackSearchUniqueOnly(ReaProject* projID, const char* setTrackName, int* trackIdOut) {
+  return frame<MediaTrack*>(nullptr, [&]() -> MediaTrack* {
+    const std::string wanted = mx_utility::text(setTrackName);
+    const int count = track_count(projID);
+    std::vector<char> name(NAME_BUFFER);
+    for (int i = 0; i < count; ++i) {
+      name[0] = '\0';
+      GetTrackIdName(projID, i, name.data(), NAME_BUFFER);
+      if (wanted == name.data()) {
+        put(trackIdOut, i);
+        Bridge_IF::reset_errorCode();
+        return GetTrackItemSelect(projID, i, 0);
+      }
+    }
+    InsertTrackAtIndex(count, true);
+    SetTrackIdName(projID, count, wanted.c_str());
+    put(trackIdOut, count);
+    Bridge_IF::reset_errorCode();
+    return GetTrackItemSelect(projID, count, 0);
+  });
+}
+
+bool SetTrackItemDepth(MediaTrack* track, int setDepth) {
+  return frame([&] {
+    check_track(track);
+    ReaProject* project = project_of(track);
+    const int count = track_count(project);
+    std::vector<MediaTrack*> tracks(static_cast<size_t>(count));
+    std::vector<int> depth(static_cast<size_t>(count));
+    int d = 0;
+    for (int i = 0; i < count; ++i) {
+      tracks[i] = GetTrackItemSelect(project, i, 0);
+      depth[i] = depth_of(tracks[i]);
+      if (tracks[i] == track) d = i;
+    }
+    if (d > 0) {
+      const int step = setDepth - depth[d - 1];
+      if (step >= 2) raise(ERR_INVALID_VALUE);
+      set_folder_change(tracks[d - 1], step);
+      // The first track after the former subtree keeps its depth.
+      for (int k = d + 1; k < count; ++k) {
+        if (depth[k] <= depth[d]) {
+          set_folder_change(tracks[k - 1], (depth[k] - depth[k - 1]) - (setDepth - depth[d]));
+          break;
+        }
+      }
+    }
+    Bridge_IF::reset_errorCode();
+  });
+}
+
+bool GetTrackItemList(ReaProject* projID, std::vector<MediaTrack*>& list) {
+  return frame([&] {
+    const int count = track_count(projID);
+    list.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) list[static_cast<size_t>(i)] = GetTrack(projID, i);
+  });
+}
+
+bool GetTrackItemChildList(MediaTrack* track, std::vector<MediaTrack*>& list, int& count) {
+  return frame([&] {
+    check_track(track);
+    append_children(track, list);
+    count = static_cast<int>(list.size());
+  });
+}
+
+bool GetTrackIdChildList(ReaProject* projID, int trackID, std::vector<MediaTrack*>& list, int& count) {
+  return frame([&] {
+    MediaTrack* parent = GetTrackItemSelect(projID, trackID, 0);
+    check_track(parent);
+    append_children(parent, list);
+    count = static_cast<int>(list.size());
+  });
+}
+
+bool GetSelectedTrackIdChildList(ReaProject* projID, int selectTrackID, std::vector<MediaTrack*>& list) {
+  return frame([&] {
+    MediaTrack* parent = GetTrackItemSelect(projID, selectTrackID, 1);
+    check_track(parent);
+    append_children(parent, list);
+  });
+}
+
+namespace {
 const mx_plugin::registrar definitions[] = {
     MX_DEF(0, GetTrackItemSelect, pointer, "projID,trackID,trackType", "Get track item select"),
     MX_DEF(1, GetSelectedTrackFirstInfo, pointer, "projID,trackIdOut", "Get select track first info"),
+    MX_DEF(2, InsertTrackId, pointer, "projID,trackID", "Insert Track Out TrackItem"),
+    MX_DEF(3, InsertChildTrack, pointer, "parentTrack,trackIdOut", "Insert Child Track"),
+    MX_DEF(4, InsertTrackSearchUniqueOnly, pointer, "projID,setTrackName,trackIdOut", "Insert Track Unique Only"),
     MX_DEF(5, GetTrackItemIndex, int_out, "track", "Get Track Item Index"),
     MX_DEF(6, GetTrackCountSelect, int_out, "projID,trackType", "Get track count select"),
     MX_DEF(7, GetTrackItemMute, bool_out, "track", "Get track item mute"),
@@ -276,6 +426,9 @@ const mx_plugin::registrar definitions[] = {
     MX_DEF(30, GetTrackItemDepth, int_out, "track", "Get Track Item Depth"),
     MX_DEF(31, GetTrackIdDepth, int_out, "projID,trackID", "Get Track Id Depth"),
     MX_DEF(32, GetSelectedTrackIdDepth, int_out, "projID,selectTrackID", "Get Select Track Id Depth"),
+    MX_DEF(33, SetTrackItemDepth, flag_void, "track,setDepth", "Set Track Item Depth"),
+    MX_DEF(34, SetTrackIdDepth, flag_void, "projID,trackID,setDepth", "Set Track Id Depth"),
+    MX_DEF(35, SetSelectedTrackIdDepth, flag_void, "projID,selectTrackID,setDepth", "Set Selected Track Id Depth"),
     MX_DEF(36, GetTrackItemName, flag_void, "track,nameOut,nameOut_sz", "Get track item name"),
     MX_DEF(37, GetTrackIdName, flag_void, "projID,trackID,nameOut,nameOut_sz", "Get track name"),
     MX_DEF(38, GetSelectedTrackIdName, flag_void, "projID,trackID,nameOut,nameOut_sz", "Get select track name"),

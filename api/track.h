@@ -2,6 +2,8 @@
 // among the selected tracks (SelectedId). Volumes are in dB, colours native or RGB.
 #pragma once
 
+#include <vector>
+
 #include "plugin/host_api.h"
 
 namespace mx_api::track {
@@ -38,6 +40,20 @@ bool SetTrackItemAddVolume(MediaTrack* track, double addVolume);
 
 bool DeleteTrackIdSelect(ReaProject* projID, int trackID, int trackType);
 
+// Insertion and folder depth. The host inserts into its current project.
+MediaTrack* InsertTrackId(ReaProject* projID, int trackID);
+MediaTrack* InsertChildTrack(MediaTrack* parentTrack, int* trackIdOut);
+MediaTrack* InsertTrackSearchUniqueOnly(ReaProject* projID, const char* setTrackName, int* trackIdOut);
+// Puts the track at `setDepth`, at most one level below the track above; the tracks after
+// its former subtree keep their depths and its children move with it.
+bool SetTrackItemDepth(MediaTrack* track, int setDepth);
+
+// Track lists, appended to the caller's vector (GetTrackItemList replaces its content).
+bool GetTrackItemList(ReaProject* projID, std::vector<MediaTrack*>& list);
+bool GetTrackItemChildList(MediaTrack* track, std::vector<MediaTrack*>& list, int& count);
+bool GetTrackIdChildList(ReaProject* projID, int trackID, std::vector<MediaTrack*>& list, int& count);
+bool GetSelectedTrackIdChildList(ReaProject* projID, int selectTrackID, std::vector<MediaTrack*>& list);
+
 // The index forms of an Item form: look the track up, then the Item form does every
 // check, so an index that names no track fails as an invalid track.
 template <auto ItemForm, class Signature = decltype(ItemForm)>
@@ -63,6 +79,7 @@ MX_TRACK_INDEX_FORMS(Get, Color)
 MX_TRACK_INDEX_FORMS(Set, Color)
 MX_TRACK_INDEX_FORMS(Set, RGB)
 MX_TRACK_INDEX_FORMS(Get, Depth)
+MX_TRACK_INDEX_FORMS(Set, Depth)
 MX_TRACK_INDEX_FORMS(Get, Name)
 MX_TRACK_INDEX_FORMS(Set, Name)
 MX_TRACK_INDEX_FORMS(Get, Volume)

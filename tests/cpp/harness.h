@@ -32,6 +32,8 @@ class HostTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+ public:  // case tables call these through the fixture
+
   sim::Host& host() { return sim::Host::get(); }
   sim::Session& session() { return sim::Host::get().session(); }
   ReaProject* project() { return session().active(); }
