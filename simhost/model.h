@@ -13,9 +13,25 @@
 
 struct MediaTrack;
 
+// A marker or a region. Markers and regions are numbered apart: marker 1 and region 1
+// can both exist. A colour of 0 is the default colour; a custom one carries 0x1000000.
+struct ProjectMarker {
+  bool is_region = false;
+  double pos = 0, end = 0;  // end is 0 for a marker
+  std::string name;
+  int number = 0;  // the number shown in the project
+  int color = 0;
+};
+
 struct ReaProject {
   std::vector<MediaTrack*> tracks;  // numbered tracks, in order
   MediaTrack* master = nullptr;
+  // The host's enumeration of markers and regions together, in position order. Each is
+  // held apart so that a refusal aimed at one (Session::refuse) follows it when the
+  // order changes.
+  std::vector<std::unique_ptr<ProjectMarker>> markers;
+  std::string record_path;   // "RECORD_PATH": empty, relative to the project folder, or absolute
+  std::string project_path;  // the project's folder; given on first use
 };
 
 struct MediaTrack {
