@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "definitions.h"
 #include "harness.h"
 #include "simhost/dialogs.h"
 
@@ -220,11 +221,7 @@ TEST_F(MessageBox, AnUnansweredBoxIsReportedAndClosedAsCancelled) {
 
 TEST_F(MessageBox, DefinitionsAsTheHostReadsThem) {
   using namespace std::string_literals;
-  struct Case {
-    const char* name;
-    std::string definition;
-  };
-  const Case cases[] = {
+  mxtest::expect_definitions({
       {"MX_GetRandomNumInteger", "int\0int,int\0low,high\0Get Random Num Integer"s},
       {"MX_GetRandomNumDouble",
        "void\0double,double,int,double*\0low,high,doubleType,randomOut\0Get Random Num Double"s},
@@ -238,12 +235,7 @@ TEST_F(MessageBox, DefinitionsAsTheHostReadsThem) {
       {"MX_GetUserInputList",
        "bool\0const char*,int,const char*,const char*,Object*\0title,inputNum,captionList,defualtValueList,"
        "inputListOut\0Show input window"s},
-  };
-  for (const Case& c : cases) {
-    const char* def = static_cast<const char*>(host().registered(std::string("APIdef_") + c.name));
-    ASSERT_NE(def, nullptr) << c.name;
-    EXPECT_EQ(std::string(def, c.definition.size() + 1), c.definition + '\0') << c.name;
-  }
+  });
   EXPECT_EQ(call("GetUserInputList", "title", 1, "a", "", nullptr), 0);
   EXPECT_TRUE(sim::dialogs::log().empty()) << "the registered entry shows no dialog";
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "definitions.h"
 #include "harness.h"
 
 namespace {
@@ -171,12 +172,8 @@ TEST_F(Text, DeleteBlankRemovesAsciiSpacesOnly) {
 }
 
 TEST_F(Text, DefinitionsAsTheHostReadsThem) {
-  struct Case {
-    const char* name;
-    std::string definition;
-  };
   using namespace std::string_literals;
-  const Case cases[] = {
+  mxtest::expect_definitions({
       {"MX_CheckSameString", "bool\0const char*,const char*\0textString,checkString\0Check Same String"s},
       {"MX_CheckIncludeString", "bool\0const char*,const char*\0textString,checkString\0Check Include String"s},
       {"MX_CheckIncludePerfectString",
@@ -188,12 +185,7 @@ TEST_F(Text, DefinitionsAsTheHostReadsThem) {
        "void\0const char*,char*,int\0testString,stringOut,stringOut_sz\0Delete Blank String"s},
       {"MX_GetStringSplitList",
        "void\0const char*,const char*,StringArray*\0baseStr,splitStr,splitListOut\0Get splitted string list"s},
-  };
-  for (const Case& c : cases) {
-    const char* def = static_cast<const char*>(host().registered(std::string("APIdef_") + c.name));
-    ASSERT_NE(def, nullptr) << c.name;
-    EXPECT_EQ(std::string(def, c.definition.size() + 1), c.definition + '\0') << c.name;
-  }
+  });
   // The split list is reached through the script bindings; its registered entries do nothing.
   EXPECT_EQ(call("GetStringSplitList", "a,b", ",", nullptr), 0);
 }
