@@ -39,6 +39,26 @@ void set_value(MediaTrack* track, const char* parm, double value) {
   if (!SetMediaTrackInfo_Value(track, parm, value)) raise(ERR_SET_FAILED);
 }
 
+// Mute and solo: on when the host's value is not 0 (solo has several modes), written as 0 or 1.
+constexpr char MUTE[] = "B_MUTE";
+constexpr char SOLO[] = "I_SOLO";
+
+template <const char* Parm>
+bool get_switch(MediaTrack* track, bool* out) {
+  return frame([&] {
+    check_track(track);
+    put(out, GetMediaTrackInfo_Value(track, Parm) != 0.0);
+  });
+}
+
+template <const char* Parm>
+bool set_switch(MediaTrack* track, bool on) {
+  return frame([&] {
+    check_track(track);
+    set_value(track, Parm, on ? 1.0 : 0.0);
+  });
+}
+
 // Switches one property off on every track, trying them all before reporting.
 template <class IdSetter>
 void switch_all_off(ReaProject* projID, IdSetter set_off) {
@@ -107,38 +127,14 @@ bool GetTrackCountSelect(ReaProject* projID, int trackType, int* out) {
   });
 }
 
-bool GetTrackItemMute(MediaTrack* track, bool* out) {
-  return frame([&] {
-    check_track(track);
-    put(out, GetMediaTrackInfo_Value(track, "B_MUTE") != 0.0);
-  });
-}
-
-bool SetTrackItemMute(MediaTrack* track, bool setMute) {
-  return frame([&] {
-    check_track(track);
-    set_value(track, "B_MUTE", setMute ? 1.0 : 0.0);
-  });
-}
-
+bool GetTrackItemMute(MediaTrack* track, bool* out) { return get_switch<MUTE>(track, out); }
+bool SetTrackItemMute(MediaTrack* track, bool setMute) { return set_switch<MUTE>(track, setMute); }
 bool SetTrackAllMuteOFF(ReaProject* projID) {
   return frame([&] { switch_all_off(projID, SetTrackIdMute); });
 }
 
-bool GetTrackItemSolo(MediaTrack* track, bool* out) {
-  return frame([&] {
-    check_track(track);
-    put(out, GetMediaTrackInfo_Value(track, "I_SOLO") != 0.0);
-  });
-}
-
-bool SetTrackItemSolo(MediaTrack* track, bool setSolo) {
-  return frame([&] {
-    check_track(track);
-    set_value(track, "I_SOLO", setSolo ? 1.0 : 0.0);
-  });
-}
-
+bool GetTrackItemSolo(MediaTrack* track, bool* out) { return get_switch<SOLO>(track, out); }
+bool SetTrackItemSolo(MediaTrack* track, bool setSolo) { return set_switch<SOLO>(track, setSolo); }
 bool SetTrackAllSoloOFF(ReaProject* projID) {
   return frame([&] { switch_all_off(projID, SetTrackIdSolo); });
 }

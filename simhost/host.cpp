@@ -72,6 +72,8 @@ bool Host::install_and_load(const std::string& built, const std::string& file_na
   return entry(handle, &info_) != 0;
 }
 
+void Host::install_sink() { install_and_load(MXSIM_SINK, "reaper_PORTKEEL.dylib"); }
+
 void Host::unload_all() {
   for (auto it = loaded_.rbegin(); it != loaded_.rend(); ++it) it->entry(it->handle, nullptr);
 }

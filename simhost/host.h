@@ -51,6 +51,8 @@ class Host {
   // Copies a built library into the user plug-in folder under `file_name` and loads it
   // as the host does: dlopen, then ReaperPluginEntry with the host record.
   bool install_and_load(const std::string& built, const std::string& file_name);
+  // The error-code sink stand-in, installed as reaper_PORTKEEL.dylib.
+  void install_sink();
   void unload_all();
   void reload_all();
 

@@ -44,7 +44,7 @@ int run(int argc, char** argv) {
   sim::Host& host = sim::Host::get();
   host.make_sandbox();
   // MXSIM_NO_SINK runs a session without the error-code sink installed.
-  if (!std::getenv("MXSIM_NO_SINK")) host.install_and_load(MXSIM_SINK, "reaper_PORTKEEL.dylib");
+  if (!std::getenv("MXSIM_NO_SINK")) host.install_sink();
   host.install_and_load(plugin, plugin_file_name());
 
   lua_State* L = luaL_newstate();

@@ -28,8 +28,7 @@ class Environment : public ::testing::Environment {
  public:
   void SetUp() override {
     sim::Host& host = sim::Host::get();
-    host.make_sandbox();
-    host.install_and_load(MXSIM_SINK, "reaper_PORTKEEL.dylib");
+    host.install_sink();
     const std::string plugin = plugin_path();
     if (!host.install_and_load(plugin, plugin_file_name(plugin))) throw std::runtime_error("plug-in did not load");
   }

@@ -13,8 +13,7 @@ class Environment : public ::testing::Environment {
  public:
   void SetUp() override {
     sim::Host& host = sim::Host::get();
-    host.make_sandbox();
-    host.install_and_load(MXSIM_SINK, "reaper_PORTKEEL.dylib");
+    host.install_sink();
     REAPERAPI_LoadAPI(&lookup);
     Bridge_IF::bridge_init();
   }
