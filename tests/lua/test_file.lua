@@ -1,0 +1,93 @@
+-- Writing, reading and copying files from a script, in the sandbox home.
+local T = require("t")
+
+local HOME = os.getenv("HOME")
+local n = 0
+-- A new folder for each case; the runner removes the sandbox home at the end.
+local function folder()
+  n = n + 1
+  return HOME .. "/lua-files/" .. n
+end
+
+local function content(path)
+  local f = io.open(path, "rb")
+  if not f then return nil end
+  local s = f:read("a")
+  f:close()
+  return s
+end
+
+T.case("write modes", function()
+  local dir = folder()
+  reaper.MX_WriteFile(dir, "take.txt", "a much longer first text", 0)
+  reaper.MX_WriteFile(dir, "take.txt", "short", 0)
+  T.eq(content(dir .. "/take.txt"), "short", "mode 0 overwrites")
+  reaper.MX_WriteFile(dir, "log.txt", "a", 2)
+  reaper.MX_WriteFile(dir, "log.txt", "b", 2)
+  T.eq(content(dir .. "/log.txt"), "ab", "mode 2 appends")
+  reaper.MX_WriteFile(dir, "take.txt", "one", 1)
+  reaper.MX_WriteFile(dir, "take.txt", "two", 1)
+  T.eq(content(dir .. "/take(1).txt"), "one", "first numbered")
+  T.eq(content(dir .. "/take(2).txt"), "two", "second numbered")
+  T.eq(content(dir .. "/take.txt"), "short", "original kept")
+  reaper.MX_WriteFile(dir, "sub/x.wav.txt", "x", 0)
+  T.eq(T.code(), 22, "a folder in the file name is not made")
+  reaper.MX_WriteFile(dir, "notes", "n", 0)
+  reaper.MX_WriteFile(dir, "notes", "m", 1)
+  T.eq(content(dir .. "/notes(1)."), "m", "no dot")
+  T.eq(T.code(), 0, "code")
+end)
+
+T.case("write with an unknown mode", function()
+  local dir = folder()
+  reaper.MX_WriteFile(dir, "x.txt", "text", 7)
+  T.eq(T.code(), 23, "ERR_INVALID_ARGUMENT")
+  T.eq(content(dir .. "/x.txt"), nil, "nothing written")
+  reaper.MX_WriteFile(dir, "y.txt", "made", 0)
+  T.eq(content(dir .. "/y.txt"), "made", "the folder was made")
+end)
+
+T.case("read", function()
+  local dir = folder()
+  reaper.MX_WriteFile(dir, "x.txt", "x", 0)
+  T.eq(reaper.MX_ReadFile(dir, "x.txt"), "x\n", "a line end is added")
+  reaper.MX_WriteFile(dir, "lines.txt", "one\r\ntwo\n", 0)
+  T.eq(reaper.MX_ReadFile(dir, "lines.txt"), "one\r\ntwo\n", "lines kept")
+  reaper.MX_WriteFile(dir, "empty.txt", "", 0)
+  T.eq(reaper.MX_ReadFile(dir, "empty.txt"), "", "empty")
+  reaper.MX_WriteFile(dir, "abc.txt", "abc\n", 0)
+  sim.set_output_capacity(3)
+  T.eq(reaper.MX_ReadFile(dir, "abc.txt"), "ab", "cut to the buffer")
+  T.eq(T.code(), 0, "code")
+end)
+
+T.case("read failures", function()
+  local dir = folder()
+  reaper.MX_WriteFile(dir, "x.txt", "x", 0)
+  T.eq(reaper.MX_ReadFile(dir, "missing.txt"), "", "missing file")
+  T.eq(T.code(), 22, "ERR_FILE_OPEN")
+  T.eq(reaper.MX_ReadFile(HOME, "lua-files"), "", "a folder")
+  T.eq(T.code(), 22, "ERR_FILE_OPEN for a folder")
+  T.eq(reaper.MX_ReadFile(nil, nil), "", "nothing named")
+  T.eq(T.code(), 22, "ERR_FILE_OPEN for no name")
+end)
+
+T.case("copy", function()
+  local dir = folder()
+  reaper.MX_WriteFile(dir .. "/src", "a.txt", "A", 0)
+  reaper.MX_WriteFile(dir .. "/src/deep", "b.txt", "B", 0)
+  reaper.MX_SetCopyFile(dir .. "/src/a.txt", dir .. "/copy.txt")
+  T.eq(content(dir .. "/copy.txt"), "A", "file")
+  reaper.MX_SetCopyFile(dir .. "/src", dir .. "/dst")
+  T.eq(content(dir .. "/dst/deep/b.txt"), "B", "folder with its contents")
+  reaper.MX_SetCopyFile(dir .. "/src/a.txt", dir .. "/dst")
+  T.eq(content(dir .. "/dst/a.txt"), "A", "into a folder")
+  T.eq(T.code(), 0, "code")
+  reaper.MX_SetCopyFile(dir .. "/missing", dir .. "/other")
+  T.eq(T.code(), 1, "ERR_UNKNOWN for a missing source")
+  reaper.MX_SetCopyFile(dir .. "/src", dir .. "/src/inner")
+  T.eq(T.code(), 23, "a folder into itself")
+  T.eq(content(dir .. "/src/inner/a.txt"), nil, "nothing copied")
+end)
+
+T.done()

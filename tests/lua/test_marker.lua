@@ -1,0 +1,126 @@
+-- Regions and markers from a script: the plug-in's functions over markers made and
+-- read back through the host's own.
+local T = require("t")
+
+local CUSTOM = 0x1000000
+
+-- The fields at an enumeration index, through the host.
+local function at(idx, proj)
+  local found, isrgn, pos, rgnend, name, number, color = reaper.EnumProjectMarkers3(proj, idx)
+  return { found = found, isrgn = isrgn, pos = pos, rgnend = rgnend, name = name, number = number, color = color }
+end
+
+-- A marker at 1 s, the region "Intro" (2 to 4 s, number 5), a marker at 6 s.
+local function fixture()
+  reaper.AddProjectMarker2(nil, false, 6.0, 0, "Late", -1, 0)
+  reaper.AddProjectMarker2(nil, true, 2.0, 4.0, "Intro", 5, 0x10000FF)
+  reaper.AddProjectMarker2(nil, false, 1.0, 0, "Early", -1, 0x1000055)
+end
+
+T.case("getters read every field at an enumeration index", function()
+  fixture()
+  T.eq(reaper.MX_GetRegionMarkerIndex(nil, 1), 5, "region number")
+  T.eq(reaper.MX_GetRegionMarkerIndex(nil, 0), 2, "first marker's number")
+  local s, e = reaper.MX_GetRegionMarkerPosition(nil, 1)
+  T.eq(s, 2.0, "start")
+  T.eq(e, 4.0, "end")
+  T.eq(reaper.MX_GetRegionMarkerName(nil, 1), "Intro", "name")
+  T.eq(reaper.MX_GetRegionMarkerName(nil, 2), "Late", "marker name")
+  T.eq(reaper.MX_GetRegionMarkerColor(nil, 0), 0x1000055, "colour")
+  T.eq(T.code(), 0, "code")
+end)
+
+T.case("getters past the end give zeros and an empty name", function()
+  fixture()
+  T.eq(reaper.MX_GetRegionMarkerIndex(nil, 3), 0, "number")
+  T.eq(reaper.MX_GetRegionMarkerColor(nil, -1), 0, "colour")
+  T.eq(reaper.MX_GetRegionMarkerName(nil, 3), "", "name")
+  T.eq(T.code(), 0, "code")
+end)
+
+T.case("name is cut to the buffer", function()
+  fixture()
+  sim.set_output_capacity(4)
+  T.eq(reaper.MX_GetRegionMarkerName(nil, 1), "Int", "four bytes")
+  sim.set_output_capacity(1)
+  T.eq(reaper.MX_GetRegionMarkerName(nil, 1), "", "one byte")
+end)
+
+T.case("setters change one field and flag every colour", function()
+  fixture()
+  reaper.MX_SetRegionMarkerName(nil, 1, "Outro")
+  reaper.MX_SetRegionMarkerColor(nil, 1, 0)
+  local r = at(1)
+  T.eq(r.name, "Outro", "name")
+  T.eq(r.color, CUSTOM, "colour 0 keeps the flag")
+  T.eq(r.pos, 2.0, "start kept")
+  T.eq(r.rgnend, 4.0, "end kept")
+  T.eq(r.number, 5, "number kept")
+
+  reaper.MX_SetRegionMarkerPosition(nil, 1, 7.0, 8.5)
+  -- The region now lies after the marker at 6 s.
+  r = at(2)
+  T.eq(r.isrgn, true, "region moved to the end")
+  T.eq(r.pos, 7.0, "start")
+  T.eq(r.rgnend, 8.5, "end")
+  T.eq(r.name, "Outro", "name kept")
+  T.eq(r.color, CUSTOM, "colour kept")
+  T.eq(at(0).name, "Early", "marker untouched")
+  T.eq(at(0).color, 0x1000055, "marker colour untouched")
+  T.eq(T.code(), 0, "code")
+end)
+
+T.case("setters past the end change nothing", function()
+  fixture()
+  reaper.MX_SetRegionMarkerName(nil, 3, "X")
+  reaper.MX_SetRegionMarkerColor(nil, 3, 0x123456)
+  reaper.MX_SetRegionMarkerPosition(nil, -1, 9, 10)
+  T.eq(T.code(), 0, "code")
+  local names = {}
+  for i = 0, 2 do names[#names + 1] = at(i).name .. "@" .. at(i).pos end
+  T.eq(table.concat(names, ","), "Early@1.0,Intro@2.0,Late@6.0", "all as they were")
+end)
+
+T.case("add region marker", function()
+  T.eq(reaper.MX_AddRegionMarker(nil, 1.0, 2.0, "Take", 3, 0), 3, "wanted number")
+  T.eq(reaper.MX_AddRegionMarker(nil, 3.0, 4.0, "Take 2", 3, 0xFF0000), 4, "next free number")
+  local first, second = at(0), at(1)
+  T.eq(first.isrgn, true, "a region")
+  T.eq(first.color, CUSTOM, "colour 0 flagged")
+  T.eq(second.color, 0x1FF0000, "colour flagged")
+  T.eq(second.name, "Take 2", "name")
+  local other = sim.new_project()
+  T.eq(reaper.MX_AddRegionMarker(other, 0, 1, "Elsewhere", -1, 0), 1, "other project")
+  T.eq(at(0, other).name, "Elsewhere", "in the other project")
+  T.eq((reaper.CountProjectMarkers(nil)), 2, "active project unchanged")
+end)
+
+T.case("delete all region keeps the markers", function()
+  fixture()
+  reaper.AddProjectMarker2(nil, true, 8.0, 9.0, "Second", -1, 0)
+  reaper.AddProjectMarker2(nil, false, 10.0, 0, "Third", -1, 0)
+  reaper.MX_DeleteAllRegion(nil)
+  T.eq(T.code(), 0, "code")
+  local total, markers, regions = reaper.CountProjectMarkers(nil)
+  T.eq(total, 3, "total")
+  T.eq(markers, 3, "markers")
+  T.eq(regions, 0, "regions")
+  sim.reset()
+  reaper.MX_DeleteAllRegion(nil)
+  T.eq(T.code(), 0, "empty project")
+end)
+
+T.case("delete all region with a refused region", function()
+  fixture()
+  reaper.AddProjectMarker2(nil, true, 8.0, 9.0, "Second", -1, 0)
+  sim.refuse(sim.marker_at(nil, 1), "DeleteProjectMarkerByIndex")
+  reaper.MX_DeleteAllRegion(nil)
+  T.eq(T.code(), 24, "ERR_NOT_ALL_REGIONS")
+  local total, markers, regions = reaper.CountProjectMarkers(nil)
+  T.eq(total, 3, "total")
+  T.eq(regions, 1, "the refused region stays")
+  T.eq(at(1).name, "Intro", "which one")
+  T.eq(markers, 2, "markers")
+end)
+
+T.done()
