@@ -25,8 +25,9 @@ const reset_hook forget_project_folders{[] {
 
 const std::string& project_folder(ReaProject* p) {
   if (p->project_path.empty()) p->project_path = projects_folder() + "/" + std::to_string(++projects_given);
+  // Only ever inside a sandbox home, never below the real root.
   std::error_code ignored;
-  fs::create_directories(p->project_path, ignored);
+  if (!Host::get().home().empty()) fs::create_directories(p->project_path, ignored);
   return p->project_path;
 }
 
