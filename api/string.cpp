@@ -89,8 +89,10 @@ bool ReplaceSearchString(const char* textString, const char* searchString, const
   return frame([&] {
     // Boost's engine keeps the ECMAScript grammar but reports a match that grows too
     // complex or too deep (long takes' texts, nested repeats) as an exception, which the
-    // frame turns into an error code with nothing written.
-    const boost::regex pattern(mx_utility::text(searchString), boost::regex::ECMAScript);
+    // frame turns into an error code with nothing written. As in ECMAScript, "^" and "$"
+    // hold only at the ends of the text and "." stops at line breaks.
+    const boost::regex pattern(mx_utility::text(searchString),
+                               boost::regex::ECMAScript | boost::regex::no_mod_m | boost::regex::no_mod_s);
     const std::string replacement = mx_utility::text(replaceString);
     mx_utility::strcpy(out, size, boost::regex_replace(mx_utility::text(textString), pattern,
                                                        ecmascript_format{replacement}));

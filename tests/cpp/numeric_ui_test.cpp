@@ -32,7 +32,7 @@ class Numbers : public HostTest {
 
   std::string format(int num, int digit, int size = 64) {
     std::string out(static_cast<size_t>(size), '\0');
-    std::strcpy(out.data(), "untouched");
+    std::strncpy(out.data(), "untouched", out.size() - 1);
     call("FormatNumDigit", num, digit, out.data(), size);
     return out.c_str();
   }

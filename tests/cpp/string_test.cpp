@@ -22,7 +22,7 @@ class Text : public HostTest {
   std::string replace(const std::string& text, const std::string& pattern, const std::string& replacement,
                       intptr_t* flag = nullptr, int size = 0) {
     std::vector<char> out(static_cast<size_t>(size > 0 ? size : text.size() * 2 + 256), '\0');
-    std::strcpy(out.data(), "untouched");
+    std::strncpy(out.data(), "untouched", out.size() - 1);
     const intptr_t result = call("ReplaceSearchString", text.c_str(), pattern.c_str(), replacement.c_str(),
                                  out.data(), static_cast<int>(out.size()));
     if (flag) *flag = result;
@@ -85,6 +85,10 @@ TEST_F(Text, ReplaceUsesThePatternGrammarAndTheReplacementRules) {
   const Case cases[] = {
       {"line.wav", ".", "_", "________"},
       {"line.wav", "\\.wav$", ".aif", "line.aif"},
+      // Anchors hold at the ends of the whole text and the dot stops at line breaks.
+      {"a.wav\nb.wav", "\\.wav$", ".aif", "a.wav\nb.aif"},
+      {"x\ny", "^.", "_", "_\ny"},
+      {"a\nb\rc", "a.b|b.c", "X", "a\nb\rc"},
       {"ab12cd3", "(\\d+)", "[$1]", "ab[12]cd[3]"},
       {"John Smith", "(\\w+) (\\w+)", "$2, $1", "Smith, John"},
       {"x-y-z", "-", "[$`|$'|$$|$&|$q]", "x[x|y-z|$|-|$q]y[y|z|$|-|$q]z"},

@@ -23,6 +23,7 @@ T.case("pattern replacement with groups and the replacement rules", function()
   local cases = {
     { "line.wav", ".", "_", "________" },
     { "line.wav", "\\.wav$", ".aif", "line.aif" },
+    { "a.wav\nb.wav", "\\.wav$", ".aif", "a.wav\nb.aif" },
     { "ab12cd3", "(\\d+)", "[$1]", "ab[12]cd[3]" },
     { "x-y", "-", "<$`|$'|$$|$&>", "x<x|y|$|->y" },
     { "Take_01", "^(\\w+)_(\\d+)$", "$2_$1", "01_Take" },
