@@ -63,6 +63,15 @@ auto* pooled(Pool& pool, unsigned long long handle) {
   return found == pool.end() ? nullptr : found->second.get();
 }
 
+// A type's conversions to and from Lua tables. They call the Lua C API, so they are
+// compiled once per Lua version (in a *_lua.cpp file) and installed into these pointers
+// when the library loads; code built once for both versions calls them through here.
+template <class T>
+struct lua_conversion {
+  static inline void (*push)(const T&, lua_State*) = nullptr;
+  static inline void (*read)(T&, lua_State*, int index) = nullptr;
+};
+
 template <class T>
 using pool_of = std::map<unsigned long long, std::shared_ptr<T>>;
 

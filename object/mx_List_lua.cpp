@@ -83,7 +83,7 @@ void read_table(R& r, lua_State* L, int index) {
 
 template <class... R>
 struct install {
-  install() { ((record<R>::lua_push = &push_table<R>, record<R>::lua_read = &read_table<R>), ...); }
+  install() { ((lua_conversion<R>::push = &push_table<R>, lua_conversion<R>::read = &read_table<R>), ...); }
 };
 const install<TrackDetail, mx_Midi, mx_Peak, VOXPAIR_Tracks> installed;
 

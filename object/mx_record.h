@@ -72,8 +72,8 @@ inline constexpr bool not_from_lua = false;
 template <class R>
 class record : public mx_List {
  public:
-  // Calls visit(field, cell value) on each field in key order until one returns true;
-  // tells whether one did.
+  // Calls visit(field, cell) on each field in key order until one returns true; tells
+  // whether one did. Cells are shared, so a const record still reaches writable cells.
   template <class Visit>
   bool find_field(Visit&& visit) const {
     return std::apply([&](const auto&... f) { return (visit(f, *(self().*(f.member))) || ...); },
@@ -81,10 +81,10 @@ class record : public mx_List {
   }
 
   void pushvalue(lua_State* L) const override {
-    if (lua_push) lua_push(self(), L);
+    if (const auto push = lua_conversion<R>::push) push(self(), L);
   }
   void set_value_from_luatable(lua_State* L, int index) override {
-    if (lua_read) lua_read(static_cast<R&>(*this), L, index);
+    if (const auto read = lua_conversion<R>::read) read(static_cast<R&>(*this), L, index);
   }
 
   void release_inpool() override {
@@ -132,10 +132,6 @@ class record : public mx_List {
       return true;
     });
   }
-
-  // The Lua conversions are built per Lua version and installed by that build.
-  static inline void (*lua_push)(const R&, lua_State*) = nullptr;
-  static inline void (*lua_read)(R&, lua_State*, int) = nullptr;
 
  protected:
   record() = default;

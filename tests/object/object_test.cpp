@@ -209,8 +209,8 @@ TEST_F(Pools, ValueArraysFromVectors) {
 
 TEST_F(Pools, ReleasingWithReferredArraysFollowsOneLevel) {
   const unsigned long long a = py_create_array(), b = py_create_array(), c = py_create_array();
+  py_set_array_ptr(a, reinterpret_cast<void*>(a));  // itself, before more elements
   py_set_array_ptr(a, reinterpret_cast<void*>(b));
-  py_set_array_ptr(a, reinterpret_cast<void*>(a));  // itself: released once, safely
   py_set_array_ptr(b, reinterpret_cast<void*>(c));
   py_release_obj2(a);
   EXPECT_EQ(pyvar_array_list.size(), 1u);

@@ -82,29 +82,24 @@ class Cobalt:
     def set_field(self, kind, h, key, value):
         getattr(self, f"py_set_{kind}_inmxObj")(h, key, value)
 
-    def array_get(self, kind, h, index):
+    def typed_get(self, kind, where, *args):
+        """A scalar comes back as the result; text into a trailing value buffer."""
         if kind != "string":
-            return getattr(self, f"py_get_{kind}_inarray")(h, index)
+            return getattr(self, f"py_get_{kind}_{where}")(*args)
         buf = self.buffer()
-        self.py_get_string_inarray(h, index, buf)
+        getattr(self, f"py_get_string_{where}")(*args, buf)
         return self.written(buf)
+
+    def array_get(self, kind, h, index):
+        return self.typed_get(kind, "inarray", h, index)
 
     def map_get(self, kind, h, position):
         key = self.buffer()
-        if kind != "string":
-            value = getattr(self, f"py_get_{kind}_inmap")(h, position, key)
-        else:
-            out = self.buffer()
-            self.py_get_string_inmap(h, position, key, out)
-            value = self.written(out)
+        value = self.typed_get(kind, "inmap", h, position, key)
         return self.written(key), value
 
     def field_get(self, kind, h, key):
-        if kind != "string":
-            return getattr(self, f"py_get_{kind}_inmxobj")(h, key)
-        buf = self.buffer()
-        self.py_get_string_inmxobj(h, key, buf)
-        return self.written(buf)
+        return self.typed_get(kind, "inmxobj", h, key)
 
     def key_info(self, h, index):
         key, type_name = self.buffer(), self.buffer()
