@@ -42,7 +42,8 @@ bool mx_List::release_record(unsigned long long handle) {
   mx_List* record = find_record(handle);
   if (!record) return false;
   for (auto& entry : mxList_pool) {
-    if (record_list* list = entry.second.get()) list->erase(std::remove(list->begin(), list->end(), record), list->end());
+    if (record_list* list = entry.second.get())
+      list->erase(std::remove(list->begin(), list->end(), record), list->end());
   }
   record->release_inpool();
   return true;

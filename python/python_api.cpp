@@ -138,10 +138,10 @@ MX_EXPORT void py_get_string_inmxobj(unsigned long long handle, const char* key,
 
 MX_EXPORT int py_get_obj_size(unsigned long long handle) noexcept {
   return shielded<int>([&] {
-    if (const auto* array = mx_object::pooled(python_utility::pyvar_array_list, handle))
-      return static_cast<int>(array->size());
-    if (const auto* map = mx_object::pooled(python_utility::pyvar_map_list, handle)) return static_cast<int>(map->size());
-    if (const auto* list = mx_object::pooled(mx_List::mxList_pool, handle)) return static_cast<int>(list->size());
+    using mx_object::pooled;
+    if (const auto* array = pooled(python_utility::pyvar_array_list, handle)) return static_cast<int>(array->size());
+    if (const auto* map = pooled(python_utility::pyvar_map_list, handle)) return static_cast<int>(map->size());
+    if (const auto* list = pooled(mx_List::mxList_pool, handle)) return static_cast<int>(list->size());
     mx_List* record = mx_List::find_record(handle);
     return record ? record->get_size() : 0;
   });

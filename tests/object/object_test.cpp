@@ -24,10 +24,14 @@ size_t pooled_records() {
   return TrackDetail::pool.size() + mx_Midi::pool.size() + mx_Peak::pool.size() + VOXPAIR_Tracks::pool.size();
 }
 
+size_t pooled_everything() {
+  return pooled_records() + mx_List::mxList_pool.size() + pyvar_array_list.size() + pyvar_map_list.size();
+}
+
 // Every test starts and ends with empty pools.
 class Pools : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(pooled_records() + mx_List::mxList_pool.size() + pyvar_array_list.size() + pyvar_map_list.size(), 0u); }
+  void SetUp() override { ASSERT_EQ(pooled_everything(), 0u); }
   void TearDown() override {
     mx_List::mxList_pool.clear();
     TrackDetail::pool.clear();
@@ -259,7 +263,7 @@ TEST_F(Pools, RandomCallsLeaveNoDanglingOrLeftoverEntries) {
   }
   EXPECT_GT(handles.size(), 500u);
   for (unsigned long long h : handles) py_release_obj(h);
-  EXPECT_EQ(pooled_records() + mx_List::mxList_pool.size() + pyvar_array_list.size() + pyvar_map_list.size(), 0u);
+  EXPECT_EQ(pooled_everything(), 0u);
 }
 
 }  // namespace

@@ -174,9 +174,8 @@ class Run:
             else:
                 assert rec == 0, (lst, type_name)
             return
-        name, pool = [("py_create_array", m.arrays), ("py_create_map", m.maps), ("py_create_mxList_array", m.lists)][
-            which
-        ]
+        containers = [("py_create_array", m.arrays), ("py_create_map", m.maps), ("py_create_mxList_array", m.lists)]
+        name, pool = containers[which]
         h = self.call(name)
         m.issue(h)
         pool[h] = {} if pool is m.maps else []
@@ -247,7 +246,11 @@ def test_random_calls_survive_and_answer_as_modelled(mx):
 
     # Mark everything still alive, release it, and then nothing issued may answer.
     m = run.model
-    markers = {"TrackDetail": (b"Index", "int", 7), "mx_Midi": (b"Pitch", "int", 7), "mx_Peak": (b"Time", "double", 7.5)}
+    markers = {
+        "TrackDetail": (b"Index", "int", 7),
+        "mx_Midi": (b"Pitch", "int", 7),
+        "mx_Peak": (b"Time", "double", 7.5),
+    }
     for h in list(m.lists):
         rec = mx.py_create_mxObj_inarray(h, b"mx_Midi")
         m.issue(rec)
