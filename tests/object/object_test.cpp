@@ -164,6 +164,31 @@ TEST_F(Pools, PooledListsHoldPooledCopies) {
   EXPECT_EQ(peaks[0].Time->value, 9.0);  // the originals keep their cells
 }
 
+// A depth list as a producer hands it to Python: present fields are what the script
+// reads keys and types of.
+TEST_F(Pools, ProducedListsReadThroughTheExports) {
+  std::vector<TrackDetail> tracks(2);
+  for (int i = 0; i < 2; ++i) {
+    tracks[i].Track->set(reinterpret_cast<MediaTrack*>(0x100 + i));
+    tracks[i].Depth->set(i);
+  }
+  const unsigned long long list = handle_of(mx_List::pool_mxList_array(tracks));
+  ASSERT_EQ(py_get_obj_size(list), 2);
+  const auto record = reinterpret_cast<unsigned long long>(py_get_ptr_inarray(list, 1));
+  EXPECT_EQ(py_get_obj_size(record), 2);
+  char key[1024], type[1024];
+  py_get_key_inmxObj(record, 1, key, type);
+  EXPECT_STREQ(key, "Depth");
+  EXPECT_STREQ(type, "int");
+  py_get_key_inmxObj(record, 2, key, type);
+  EXPECT_STREQ(key, "");
+  EXPECT_STREQ(type, "");
+  EXPECT_EQ(py_get_ptr_inmxobj(record, "Track"), reinterpret_cast<void*>(0x101));
+  EXPECT_EQ(py_get_int_inmxobj(record, "Depth"), 1);
+  py_release_obj(list);
+  EXPECT_EQ(pooled_everything(), 0u);
+}
+
 TEST_F(Pools, RecordsArePooledOnceAndOnlyInALiveList) {
   auto record = std::make_shared<mx_Midi>();
   mx_List::set_obj_topool(record);
