@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "api/string.h"
 #include "plugin/api_registry.h"
 #include "plugin/mx_error.h"
 #include "utility/mx_utility.h"
@@ -264,7 +265,61 @@ void append_children(MediaTrack* parent, std::vector<MediaTrack*>& list) {
   }
 }
 
+// One record per track for which `wanted(index, name)` holds, with "Track" and "Index".
+// A track that cannot be read ends the list with its failure; records made so far stay.
+template <class Wanted>
+void append_named(ReaProject* projID, std::vector<mx_object::TrackDetail>& records, Wanted wanted) {
+  const int count = track_count(projID);
+  std::vector<char> name(NAME_BUFFER);
+  for (int i = 0; i < count; ++i) {
+    name[0] = '\0';
+    if (!GetTrackIdName(projID, i, name.data(), NAME_BUFFER)) fail_as_reported();
+    if (!wanted(name.data())) continue;
+    mx_object::TrackDetail record;
+    record.Track->set(GetTrackItemSelect(projID, i, 0));
+    record.Index->set(i);
+    records.push_back(record);
+  }
+}
+
 }  // namespace
+
+bool GetTrackDepthList(ReaProject* projID, std::vector<mx_object::TrackDetail>& records) {
+  return frame([&] {
+    const int count = track_count(projID);
+    for (int i = 0; i < count; ++i) {
+      int depth = 0;
+      if (!GetTrackIdDepth(projID, i, &depth)) fail_as_reported();
+      mx_object::TrackDetail record;
+      record.Track->set(GetTrackItemSelect(projID, i, 0));
+      record.Depth->set(depth);
+      records.push_back(record);
+    }
+    Bridge_IF::reset_errorCode();
+  });
+}
+
+bool GetSamePerfectTrackNameList(ReaProject* projID, std::string checkName,
+                                 std::vector<mx_object::TrackDetail>& records) {
+  return frame([&] {
+    append_named(projID, records, [&](const char* name) { return checkName == name; });
+    Bridge_IF::reset_errorCode();
+  });
+}
+
+bool GetIncludePerfectTrackNameList(ReaProject* projID, std::string checkName,
+                                    std::vector<mx_object::TrackDetail>& records) {
+  return frame([&] {
+    char wanted[NAME_BUFFER];
+    mx_utility::strcpy(wanted, NAME_BUFFER, checkName);
+    append_named(projID, records, [&](const char* name) {
+      bool included = false;
+      mx_api::string::CheckIncludeString(name, wanted, &included);
+      return included;
+    });
+    Bridge_IF::reset_errorCode();
+  });
+}
 
 MediaTrack* InsertTrackId(ReaProject* projID, int trackID) {
   return frame<MediaTrack*>(nullptr, [&]() -> MediaTrack* {

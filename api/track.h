@@ -2,8 +2,10 @@
 // among the selected tracks (SelectedId). Volumes are in dB, colours native or RGB.
 #pragma once
 
+#include <string>
 #include <vector>
 
+#include "object/TrackDetail.h"
 #include "plugin/host_api.h"
 
 namespace mx_api::track {
@@ -53,6 +55,14 @@ bool GetTrackItemList(ReaProject* projID, std::vector<MediaTrack*>& list);
 bool GetTrackItemChildList(MediaTrack* track, std::vector<MediaTrack*>& list, int& count);
 bool GetTrackIdChildList(ReaProject* projID, int trackID, std::vector<MediaTrack*>& list, int& count);
 bool GetSelectedTrackIdChildList(ReaProject* projID, int selectTrackID, std::vector<MediaTrack*>& list);
+
+// Track records, appended: every track with "Track" and "Depth"; the tracks whose name
+// equals `checkName` (byte for byte), or contains it ignoring case, with "Track" and "Index".
+bool GetTrackDepthList(ReaProject* projID, std::vector<mx_object::TrackDetail>& records);
+bool GetSamePerfectTrackNameList(ReaProject* projID, std::string checkName,
+                                 std::vector<mx_object::TrackDetail>& records);
+bool GetIncludePerfectTrackNameList(ReaProject* projID, std::string checkName,
+                                    std::vector<mx_object::TrackDetail>& records);
 
 // The index forms of an Item form: look the track up, then the Item form does every
 // check, so an index that names no track fails as an invalid track.

@@ -44,6 +44,10 @@ class CommonExeption : public std::exception {
 
 [[noreturn]] inline void raise(mx_errorCode code) { throw CommonExeption(code); }
 
+// Ends an operation whose inner call has already left its code in the sink.
+struct already_reported {};
+[[noreturn]] inline void fail_as_reported() { throw already_reported{}; }
+
 // The call frame: clears the sink, runs the work, and reports whatever the work raised.
 // `work` returns the success value; `failure` is what the caller sees otherwise.
 template <class R, class Work>
@@ -53,6 +57,7 @@ R frame(R failure, Work&& work) noexcept {
     return work();
   } catch (const CommonExeption& e) {
     Bridge_IF::set_errorCode(e.code);
+  } catch (const already_reported&) {
   } catch (...) {
     Bridge_IF::set_errorCode(ERR_UNKNOWN);
   }
