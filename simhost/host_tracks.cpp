@@ -4,8 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "simhost/host.h"
-#include "simhost/host_function.h"
+#include "simhost/host_support.h"
 
 namespace sim {
 namespace {
@@ -18,11 +17,6 @@ MediaTrack* live_track(MediaTrack* track, const char* function) {
   return nullptr;
 }
 
-ReaProject* live_project(ReaProject* project, const char* function) {
-  ReaProject* resolved = session().resolve(project);
-  if (!resolved) Host::get().note_violation(std::string(function) + ": not a live project");
-  return resolved;
-}
 
 std::vector<MediaTrack*> selected_tracks(ReaProject* project, bool with_master) {
   std::vector<MediaTrack*> out;
@@ -82,12 +76,6 @@ int GetTrackDepth(MediaTrack* track) {
   return t ? session().depth_of(t) : 0;
 }
 
-void copy_out(char* buffer, int size, const std::string& text) {
-  if (!buffer || size <= 0) return;
-  const size_t n = std::min(text.size(), static_cast<size_t>(size) - 1);
-  std::memcpy(buffer, text.data(), n);
-  buffer[n] = '\0';
-}
 
 std::string display_name(const MediaTrack* t) {
   if (t->is_master) return "MASTER";
@@ -98,7 +86,7 @@ std::string display_name(const MediaTrack* t) {
 bool GetTrackName(MediaTrack* track, char* bufOut, int bufOut_sz) {
   MediaTrack* t = live_track(track, __func__);
   if (!t || session().refused(t, "GetTrackName")) return false;
-  copy_out(bufOut, bufOut_sz, display_name(t));
+  copy_text(bufOut, bufOut_sz, display_name(t));
   return true;
 }
 
@@ -151,8 +139,6 @@ bool SetMediaTrackInfo_Value(MediaTrack* tr, const char* parmname, double newval
   return true;
 }
 
-// The script bridge gives "NeedBig" buffers this capacity; the host writes no more.
-constexpr int NEED_BIG = 1 << 20;
 
 bool GetSetMediaTrackInfo_String(MediaTrack* tr, const char* parmname, char* stringNeedBig, bool setNewValue) {
   MediaTrack* t = live_track(tr, __func__);
@@ -161,7 +147,7 @@ bool GetSetMediaTrackInfo_String(MediaTrack* tr, const char* parmname, char* str
     if (session().refused(t, parmname)) return false;
     t->name = stringNeedBig;
   } else {
-    copy_out(stringNeedBig, NEED_BIG, t->name);
+    copy_text(stringNeedBig, NEED_BIG, t->name);
   }
   return true;
 }
