@@ -19,13 +19,7 @@ class FileTest : public HostTest {
  protected:
   void SetUp() override {
     HostTest::SetUp();
-    dir = host().home() + "/file-test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override {
-    fs::remove_all(dir);
-    HostTest::TearDown();
+    dir = scratch_folder("file-test");
   }
 
   static std::string content(const fs::path& file) {

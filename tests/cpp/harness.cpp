@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 namespace mxtest {
@@ -54,7 +55,17 @@ void HostTest::SetUp() {
   clear_sink_journal();
 }
 
+std::string HostTest::scratch_folder(const std::string& name) {
+  const std::string dir = host().home() + "/" + name;
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  scratch_.push_back(dir);
+  return dir;
+}
+
 void HostTest::TearDown() {
+  for (const std::string& dir : scratch_) std::filesystem::remove_all(dir);
+  scratch_.clear();
   if (expect_no_violations) {
     const auto violations = host().take_violations();
     EXPECT_TRUE(violations.empty()) << "the plug-in handed the host a bad object: " << violations.front();

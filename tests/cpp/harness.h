@@ -60,10 +60,16 @@ class HostTest : public ::testing::Test {
   std::vector<int> sink_journal();
   void clear_sink_journal();
 
+  // An empty folder inside the sandbox home, removed again when the test ends.
+  std::string scratch_folder(const std::string& name);
+
   // A track appended to the active project, optionally named.
   MediaTrack* add_track(const std::string& name = "");
 
   bool expect_no_violations = true;
+
+ private:
+  std::vector<std::string> scratch_;
 };
 
 }  // namespace mxtest

@@ -19,12 +19,7 @@ class ProjectPathTest : public HostTest {
  protected:
   void SetUp() override {
     HostTest::SetUp();
-    dir = host().home() + "/project-path-test";
-    fs::create_directories(dir);
-  }
-  void TearDown() override {
-    fs::remove_all(dir);
-    HostTest::TearDown();
+    dir = scratch_folder("project-path-test");
   }
 
   std::string record_path() { return project()->record_path; }
