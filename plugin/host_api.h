@@ -10,8 +10,41 @@ struct MediaTrack;
 struct MediaItem;
 struct MediaItem_Take;
 struct TrackEnvelope;
-struct PCM_source;
 typedef struct HWND__* HWND;
+struct PCM_source_transfer_t;
+struct PCM_source_peaktransfer_t;
+struct ProjectStateContext;
+
+// The host's audio source object, used through its virtual table: every slot is
+// declared in the host's order so that the few calls made land on the right ones.
+class PCM_source {
+ public:
+  virtual ~PCM_source() {}
+  virtual PCM_source* Duplicate() = 0;
+  virtual bool IsAvailable() = 0;
+  virtual void SetAvailable(bool) {}
+  virtual const char* GetType() = 0;
+  virtual const char* GetFileName() { return nullptr; }
+  virtual bool SetFileName(const char*) = 0;
+  virtual PCM_source* GetSource() { return nullptr; }
+  virtual void SetSource(PCM_source*) {}
+  virtual int GetNumChannels() = 0;
+  virtual double GetSampleRate() = 0;
+  virtual double GetLength() = 0;
+  virtual double GetLengthBeats() { return -1.0; }
+  virtual int GetBitsPerSample() { return 0; }
+  virtual double GetPreferredPosition() { return -1.0; }
+  virtual int PropertiesWindow(HWND parent) = 0;
+  virtual void GetSamples(PCM_source_transfer_t* block) = 0;
+  virtual void GetPeakInfo(PCM_source_peaktransfer_t* block) = 0;
+  virtual void SaveState(ProjectStateContext* ctx) = 0;
+  virtual int LoadState(const char* firstline, ProjectStateContext* ctx) = 0;
+  virtual void Peaks_Clear(bool deleteFile) = 0;
+  virtual int PeaksBuild_Begin() = 0;
+  virtual int PeaksBuild_Run() = 0;
+  virtual void PeaksBuild_Finish() = 0;
+  virtual int Extended(int, void*, void*, void*) { return 0; }
+};
 
 struct reaper_plugin_info_t {
   int caller_version;
@@ -60,6 +93,52 @@ struct reaper_plugin_info_t {
   X(bool, DeleteProjectMarkerByIndex, (ReaProject * proj, int markrgnidx))                     \
   X(bool, GetSetProjectInfo_String,                                                            \
     (ReaProject * project, const char* desc, char* valuestrNeedBig, bool is_set))              \
+  X(int, CountMediaItems, (ReaProject * proj))                                                 \
+  X(MediaItem*, GetMediaItem, (ReaProject * proj, int itemidx))                                \
+  X(int, CountSelectedMediaItems, (ReaProject * proj))                                         \
+  X(MediaItem*, GetSelectedMediaItem, (ReaProject * proj, int selitem))                        \
+  X(int, CountTrackMediaItems, (MediaTrack * track))                                           \
+  X(MediaItem*, GetTrackMediaItem, (MediaTrack * tr, int itemidx))                             \
+  X(MediaTrack*, GetMediaItem_Track, (MediaItem * item))                                       \
+  X(ReaProject*, GetItemProjectContext, (MediaItem * item))                                    \
+  X(MediaItem*, AddMediaItemToTrack, (MediaTrack * tr))                                        \
+  X(bool, DeleteTrackMediaItem, (MediaTrack * tr, MediaItem * it))                             \
+  X(bool, MoveMediaItemToTrack, (MediaItem * item, MediaTrack * desttr))                       \
+  X(void, SetMediaItemSelected, (MediaItem * item, bool selected))                             \
+  X(void, SelectAllMediaItems, (ReaProject * proj, bool selected))                             \
+  X(double, GetMediaItemInfo_Value, (MediaItem * item, const char* parmname))                  \
+  X(bool, SetMediaItemInfo_Value, (MediaItem * item, const char* parmname, double newvalue))   \
+  X(MediaItem_Take*, GetActiveTake, (MediaItem * item))                                        \
+  X(MediaItem_Take*, GetTake, (MediaItem * item, int takeidx))                                 \
+  X(int, CountTakes, (MediaItem * item))                                                       \
+  X(MediaItem_Take*, AddTakeToMediaItem, (MediaItem * item))                                   \
+  X(const char*, GetTakeName, (MediaItem_Take * take))                                         \
+  X(double, GetMediaItemTakeInfo_Value, (MediaItem_Take * take, const char* parmname))         \
+  X(bool, SetMediaItemTakeInfo_Value,                                                          \
+    (MediaItem_Take * take, const char* parmname, double newvalue))                            \
+  X(void*, GetSetMediaItemTakeInfo,                                                            \
+    (MediaItem_Take * tk, const char* parmname, void* setNewValue))                            \
+  X(bool, GetSetMediaItemTakeInfo_String,                                                      \
+    (MediaItem_Take * tk, const char* parmname, char* stringNeedBig, bool setNewValue))        \
+  X(PCM_source*, GetMediaItemTake_Source, (MediaItem_Take * take))                             \
+  X(void, GetMediaSourceType, (PCM_source * source, char* typebufOut, int typebufOut_sz))      \
+  X(int, GetMediaSourceNumChannels, (PCM_source * source))                                     \
+  X(int, GetMediaSourceSampleRate, (PCM_source * source))                                      \
+  X(void, PCM_Source_Destroy, (PCM_source * src))                                              \
+  X(int, GetMediaItemTake_Peaks,                                                               \
+    (MediaItem_Take * take, double peakrate, double starttime, int numchannels,                \
+     int numsamplesperchannel, int want_extra_type, double* buf))                              \
+  X(int, CountTakeEnvelopes, (MediaItem_Take * take))                                          \
+  X(TrackEnvelope*, GetTakeEnvelope, (MediaItem_Take * take, int envidx))                      \
+  X(TrackEnvelope*, GetTakeEnvelopeByName, (MediaItem_Take * take, const char* envname))       \
+  X(int, InsertMedia, (const char* file, int mode))                                            \
+  X(int, GetPlayState, ())                                                                     \
+  X(double, GetPlayPositionEx, (ReaProject * proj))                                            \
+  X(double, GetCursorPositionEx, (ReaProject * proj))                                          \
+  X(void, SetEditCurPos2, (ReaProject * proj, double time, bool moveview, bool seekplay))      \
+  X(void, CSurf_GoEnd, ())                                                                     \
+  X(double, TimeMap_curFrameRate, (ReaProject * proj, bool* dropFrameOut))                     \
+  X(void, Main_OnCommandEx, (int command, int flag, ReaProject* proj))                         \
   X(void, GetProjectPath, (char* bufOut, int bufOut_sz))                                       \
   X(const char*, GetResourcePath, ())                                                          \
   X(void, UpdateArrange, ())                                                                   \

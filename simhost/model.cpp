@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "simhost/source.h"
+
 namespace sim {
 
 Session::Session() { active_ = new_project(); }
@@ -41,6 +43,8 @@ MediaTrack* Session::insert_track(ReaProject* project, int index) {
 }
 
 void Session::delete_track(MediaTrack* track) {
+  while (!track->items.empty()) delete_item(track->items.back());
+  if (track->project->last_touched == track) track->project->last_touched = nullptr;
   auto& tracks = track->project->tracks;
   tracks.erase(std::remove(tracks.begin(), tracks.end(), track), tracks.end());
   kill(track);
@@ -73,6 +77,80 @@ MediaTrack* Session::parent_of(const MediaTrack* track) const {
   }
   return nullptr;
 }
+
+Session::~Session() {
+  // Sources are real objects owned by their takes; the rest is held by storage_.
+  for (const auto& [object, type] : live_)
+    if (type == "PCM_source*") delete static_cast<PCM_source*>(const_cast<void*>(object));
+}
+
+MediaItem* Session::add_item(MediaTrack* track) {
+  MediaItem* item = make<MediaItem>("MediaItem*");
+  item->track = track;
+  item->serial = next_serial_++;
+  track->items.push_back(item);
+  reorder_items(track);
+  return item;
+}
+
+MediaItem_Take* Session::add_take(MediaItem* item) {
+  MediaItem_Take* take = make<MediaItem_Take>("MediaItem_Take*");
+  take->item = item;
+  item->takes.push_back(take);
+  if (item->active_take < 0) item->active_take = 0;
+  return take;
+}
+
+TrackEnvelope* Session::add_envelope(MediaItem_Take* take, const std::string& name) {
+  TrackEnvelope* envelope = make<TrackEnvelope>("TrackEnvelope*");
+  envelope->take = take;
+  envelope->name = name;
+  envelope->type = name == "Volume" ? 0 : name == "Pan" ? 2 : name == "Mute" ? 6 : name == "Pitch" ? 7 : -1;
+  take->envelopes.push_back(envelope);
+  return envelope;
+}
+
+void Session::delete_item(MediaItem* item) {
+  for (MediaItem_Take* take : item->takes) {
+    for (TrackEnvelope* envelope : take->envelopes) kill(envelope);
+    if (take->source && is_live(take->source, "PCM_source*")) {
+      forget_source(take->source);
+      delete take->source;
+    }
+    take->source = nullptr;
+    kill(take);
+  }
+  auto& items = item->track->items;
+  items.erase(std::remove(items.begin(), items.end(), item), items.end());
+  kill(item);
+}
+
+void Session::move_item(MediaItem* item, MediaTrack* track) {
+  auto& from = item->track->items;
+  from.erase(std::remove(from.begin(), from.end(), item), from.end());
+  item->track = track;
+  track->items.push_back(item);
+  reorder_items(track);
+}
+
+void Session::reorder_items(MediaTrack* track) {
+  std::stable_sort(track->items.begin(), track->items.end(), [](const MediaItem* a, const MediaItem* b) {
+    return a->position < b->position || (a->position == b->position && a->serial < b->serial);
+  });
+}
+
+std::vector<MediaItem*> Session::items_of(ReaProject* project) const {
+  std::vector<MediaItem*> out;
+  if (!project) return out;
+  for (MediaTrack* track : project->tracks) out.insert(out.end(), track->items.begin(), track->items.end());
+  return out;
+}
+
+void Session::adopt_source(PCM_source* source) {
+  if (source) live_[source] = "PCM_source*";
+}
+
+void Session::forget_source(PCM_source* source) { kill(source); }
 
 bool Session::is_live(const void* object, const char* type) const {
   const auto found = live_.find(object);
