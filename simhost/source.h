@@ -67,3 +67,15 @@ const SourceAudio* audio_of(PCM_source* source);
 std::vector<float> take_audio(const MediaItem_Take* take, double start, size_t count, int rate, int channels);
 
 }  // namespace sim
+
+namespace sim {
+
+// Peaks of the active take over windows of 1/`peakrate` seconds from `start` seconds after
+// the item start, with the take_audio semantics: `count` windows of `channels` channels
+// interleaved into `maxima` and `minima`, and into `spectral` (when not null) the host's
+// spectral word per window (low 15 bits a frequency in Hz, the next 14 bits tonality).
+// Returns the windows written, or -1 when the take has no readable source.
+int take_peaks(const MediaItem_Take* take, double peakrate, double start, int channels, int count, double* maxima,
+               double* minima, double* spectral);
+
+}  // namespace sim
