@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
@@ -68,18 +69,59 @@ bool Host::install_and_load(const std::string& built, const std::string& file_na
   if (!handle) throw std::runtime_error(std::string("cannot load extension: ") + dlerror());
   auto entry = reinterpret_cast<int (*)(void*, plugin_info*)>(dlsym(handle, "ReaperPluginEntry"));
   if (!entry) return false;
-  loaded_.push_back({path, handle, entry});
-  return entry(handle, &info_) != 0;
+  loaded_.push_back({path, handle, entry, {}});
+  loading_ = &loaded_.back();
+  const bool ok = entry(handle, &info_) != 0;
+  loading_ = nullptr;
+  return ok;
 }
 
 void Host::install_sink() { install_and_load(MXSIM_SINK, "reaper_PORTKEEL.dylib"); }
+
+namespace {
+// Where the SWS extension's file sits in the user plug-in folder.
+constexpr char SWS_FILE[] = "reaper_sws.dylib";
+}  // namespace
+
+void Host::install_sws() { install_and_load(MXSIM_SWS, SWS_FILE); }
+
+bool Host::withdraw(const std::string& name) {
+  bool any = false;
+  for (const char* prefix : {"API_", "APIdef_", "APIvararg_"}) {
+    const std::string key = prefix + name;
+    for (auto it = api_.begin(); it != api_.end(); ++it) {
+      if (it->first != key) continue;
+      withdrawn_.push_back(*it);
+      api_.erase(it);
+      any = true;
+      break;
+    }
+  }
+  return any;
+}
+
+void Host::remove_sws() {
+  for (const Loaded& l : loaded_)
+    if (l.path == user_plugins() + "/" + SWS_FILE)
+      for (const std::string& name : l.functions) withdraw(name);
+}
+
+void Host::restore_withdrawn() {
+  for (auto& entry : withdrawn_)
+    if (!registered(entry.first)) api_.push_back(std::move(entry));
+  withdrawn_.clear();
+}
 
 void Host::unload_all() {
   for (auto it = loaded_.rbegin(); it != loaded_.rend(); ++it) it->entry(it->handle, nullptr);
 }
 
 void Host::reload_all() {
-  for (Loaded& l : loaded_) l.entry(l.handle, &info_);
+  for (Loaded& l : loaded_) {
+    loading_ = &l;
+    l.entry(l.handle, &info_);
+  }
+  loading_ = nullptr;
 }
 
 int Host::plugin_register(const char* name, void* value) {
@@ -93,7 +135,15 @@ int Host::plugin_register(const char* name, void* value) {
       break;
     }
   }
+  // The extension's own word replaces what a test withdrew in its name.
+  withdrawn_.erase(std::remove_if(withdrawn_.begin(), withdrawn_.end(), [&key](const auto& e) { return e.first == key; }),
+                   withdrawn_.end());
   if (!withdraw) api_.emplace_back(key, value);
+  if (!withdraw && loading_ && key.rfind("API_", 0) == 0) {
+    const std::string function = key.substr(std::strlen("API_"));
+    auto& names = loading_->functions;
+    if (std::find(names.begin(), names.end(), function) == names.end()) names.push_back(function);
+  }
   return 1;
 }
 
@@ -128,6 +178,7 @@ std::vector<ScriptFunction> Host::script_functions() const {
 
 void Host::reset_session() {
   session_ = std::make_unique<Session>();
+  restore_withdrawn();
   violations_.clear();
   output_capacity = 0;
   for (const auto& clear : reset_hooks()) clear();

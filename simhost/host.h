@@ -53,6 +53,17 @@ class Host {
   bool install_and_load(const std::string& built, const std::string& file_name);
   // The error-code sink stand-in, installed as reaper_PORTKEEL.dylib.
   void install_sink();
+  // The SWS extension stand-in, installed as reaper_sws.dylib.
+  void install_sws();
+
+  // Withdraws a function an extension registered (its API_, APIdef_ and APIvararg_
+  // entries), as if that extension were an older one without it; false when nothing
+  // was registered under `name`. remove_sws withdraws every function of the SWS
+  // stand-in; restore_withdrawn puts back all that were withdrawn (every session
+  // reset does).
+  bool withdraw(const std::string& name);
+  void remove_sws();
+  void restore_withdrawn();
   void unload_all();
   void reload_all();
 
@@ -82,8 +93,11 @@ class Host {
     std::string path;
     void* handle;
     int (*entry)(void*, plugin_info*);
+    std::vector<std::string> functions;  // names it registered API_ entries for
   };
   std::vector<Loaded> loaded_;
+  Loaded* loading_ = nullptr;  // the extension whose entry point is running
+  std::vector<std::pair<std::string, void*>> withdrawn_;
   std::vector<Registration> registrations_;
   std::vector<std::pair<std::string, void*>> api_;  // active registrations by full name
   std::unique_ptr<Session> session_;

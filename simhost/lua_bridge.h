@@ -16,4 +16,8 @@ struct control_registrar {
 
 void install(lua_State* L);
 
+// Brings the `reaper` table in line with the functions registered now: adds new ones and
+// drops those withdrawn since.
+void refresh(lua_State* L);
+
 }  // namespace sim::lua_bridge

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,7 +63,8 @@ Function parse(const ScriptFunction& f) {
     Param p{t[i], i < n.size() ? n[i] : std::string()};
     const bool is_text_buffer = p.type == "char*";
     if (ends_with(p.name, "_sz") && i > 0 && out.params.back().type == "char*") p.kind = Param::Size;
-    else if (ends_with(p.name, "Out") || ends_with(p.name, "OutNeedBig")) p.kind = Param::Out;
+    else if (ends_with(p.name, "Out") || ends_with(p.name, "OutNeedBig") || ends_with(p.name, "OutOptional"))
+      p.kind = Param::Out;
     else if (is_text_buffer) p.kind = Param::Buffer;
     out.params.push_back(p);
   }
@@ -104,6 +106,8 @@ int call(lua_State* L) {
     switch (p.kind) {
       case Param::In: {
         const int at = arg++;
+        // An optional input left out (or nil) reaches the function as a null pointer.
+        if (is_pointer(p.type) && ends_with(p.name, "InOptional") && lua_isnoneornil(L, at)) break;
         if (p.type == "int") slots[i] = reinterpret_cast<void*>(static_cast<intptr_t>(integer_arg(L, at)));
         else if (p.type == "bool") slots[i] = reinterpret_cast<void*>(static_cast<intptr_t>(lua_toboolean(L, at) ? 1 : 0));
         else if (p.type == "double") doubles[i] = lua_tonumber(L, at), slots[i] = &doubles[i];
@@ -169,8 +173,9 @@ int call(lua_State* L) {
 
 // ---- simulator-only controls ----
 
-int reset(lua_State*) {
+int reset(lua_State* L) {
   Host::get().reset_session();
+  refresh(L);  // a reset puts back functions a script withdrew
   return 0;
 }
 
@@ -254,16 +259,38 @@ const control_registrar builtin[] = {
 
 control_registrar::control_registrar(const char* name, control function) { controls().push_back({name, function}); }
 
-void install(lua_State* L) {
+void refresh(lua_State* L) {
   static std::deque<Function> functions;  // upvalues point into it
-  lua_newtable(L);
+  static std::set<std::string> installed;  // names this bridge put into the table
+  if (lua_getglobal(L, "reaper") != LUA_TTABLE) {
+    lua_pop(L, 1);
+    lua_newtable(L);
+    lua_pushvalue(L, -1);
+    lua_setglobal(L, "reaper");
+  }
+  std::set<std::string> current;
   for (const ScriptFunction& f : Host::get().script_functions()) {
+    current.insert(f.name);
+    if (!installed.insert(f.name).second) continue;
     functions.push_back(parse(f));
     lua_pushlightuserdata(L, &functions.back());
     lua_pushcclosure(L, call, 1);
     lua_setfield(L, -2, f.name.c_str());
   }
-  lua_setglobal(L, "reaper");
+  for (auto it = installed.begin(); it != installed.end();) {
+    if (current.count(*it)) {
+      ++it;
+      continue;
+    }
+    lua_pushnil(L);
+    lua_setfield(L, -2, it->c_str());
+    it = installed.erase(it);
+  }
+  lua_pop(L, 1);
+}
+
+void install(lua_State* L) {
+  refresh(L);
 
   lua_newtable(L);
   for (const auto& [name, function] : controls()) {

@@ -1,5 +1,6 @@
-// Command-line runner: lays out a sandbox home, loads the error-code sink and the
-// plug-in build matching this runner's Lua, and runs a Lua script against them.
+// Command-line runner: lays out a sandbox home, loads the error-code sink, the SWS
+// extension and the plug-in build matching this runner's Lua, and runs a Lua script
+// against them.
 //   mxhost54 [--plugin PATH] script.lua [args...]
 #include <lua.hpp>
 
@@ -45,6 +46,9 @@ int run(int argc, char** argv) {
   host.make_sandbox();
   // MXSIM_NO_SINK runs a session without the error-code sink installed.
   if (!std::getenv("MXSIM_NO_SINK")) host.install_sink();
+  // MXSIM_NO_SWS=1 runs it without the SWS extension, as on a machine that lacks it.
+  const char* no_sws = std::getenv("MXSIM_NO_SWS");
+  if (!no_sws || !*no_sws || std::strcmp(no_sws, "0") == 0) host.install_sws();
   host.install_and_load(plugin, plugin_file_name());
 
   lua_State* L = luaL_newstate();

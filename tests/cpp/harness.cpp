@@ -30,6 +30,7 @@ class Environment : public ::testing::Environment {
   void SetUp() override {
     sim::Host& host = sim::Host::get();
     host.install_sink();
+    host.install_sws();
     const std::string plugin = plugin_path();
     if (!host.install_and_load(plugin, plugin_file_name(plugin))) throw std::runtime_error("plug-in did not load");
   }
@@ -51,7 +52,7 @@ F sink_function(const char* name) {
 }  // namespace
 
 void HostTest::SetUp() {
-  host().reset_session();
+  host().reset_session();  // also puts back functions an earlier test withdrew
   clear_sink_journal();
 }
 
