@@ -18,6 +18,12 @@ MediaTrack* live_track(MediaTrack* track, const char* function) {
 }
 
 
+// A track that turns selected becomes the current (last-touched) track.
+void select(MediaTrack* t, bool selected) {
+  if (selected && !t->selected) t->project->last_touched = t;
+  t->selected = selected;
+}
+
 std::vector<MediaTrack*> selected_tracks(ReaProject* project, bool with_master) {
   std::vector<MediaTrack*> out;
   if (with_master && project->master->selected) out.push_back(project->master);
@@ -133,7 +139,7 @@ bool SetMediaTrackInfo_Value(MediaTrack* tr, const char* parmname, double newval
   else if (p == "D_VOL") t->volume = newvalue;
   else if (p == "D_PAN") t->pan = std::clamp(newvalue, -1.0, 1.0);
   else if (p == "I_FOLDERDEPTH") t->folder_depth = std::trunc(newvalue);
-  else if (p == "I_SELECTED") t->selected = newvalue != 0;
+  else if (p == "I_SELECTED") select(t, newvalue != 0);
   else if (p == "I_CUSTOMCOLOR") t->color = static_cast<int>(newvalue);
   else return false;
   return true;
@@ -153,15 +159,17 @@ bool GetSetMediaTrackInfo_String(MediaTrack* tr, const char* parmname, char* str
 }
 
 void SetTrackSelected(MediaTrack* track, bool selected) {
-  if (MediaTrack* t = live_track(track, __func__)) t->selected = selected;
+  if (MediaTrack* t = live_track(track, __func__)) select(t, selected);
 }
 
+// The track ends the only selected one and is current even if it was selected before.
 void SetOnlyTrackSelected(MediaTrack* track) {
   MediaTrack* t = live_track(track, __func__);
   if (!t) return;
   t->project->master->selected = false;
   for (MediaTrack* other : t->project->tracks) other->selected = false;
-  t->selected = true;
+  select(t, true);
+  t->project->last_touched = t;
 }
 
 bool ValidatePtr(void* pointer, const char* ctypename) {
