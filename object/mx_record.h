@@ -13,12 +13,62 @@ struct MediaTrack;
 
 namespace mx_object {
 
+// The cells of one record come from a single allocation: the record makes the block
+// before its cells are constructed, and each cell then takes its slot from it (a record
+// declares its cells in key order, so slots are taken in order; a cell that finds no
+// slot of its type allocates its own). Each cell's pointer aliases the block, so the
+// block lives as long as any copy of any of its cells.
+class cell_block {
+ public:
+  template <class T>
+  static std::shared_ptr<mx_LitsItem_inner<T>> take() {
+    if (next_ < count_ && tags_[next_] == &tag<T>) {
+      auto* slot = static_cast<mx_LitsItem_inner<T>*>(slots_[next_]);
+      if (++next_ == count_) {
+        std::shared_ptr<void> owner = std::move(owner_);  // the last cell takes the block's hold
+        return std::shared_ptr<mx_LitsItem_inner<T>>(std::move(owner), slot);
+      }
+      return std::shared_ptr<mx_LitsItem_inner<T>>(owner_, slot);
+    }
+    return std::make_shared<mx_LitsItem_inner<T>>();
+  }
+
+  // Makes the block for a record whose keys have the cell types T..., ready for its cells.
+  template <class... T>
+  static void open() {
+    struct block {
+      std::tuple<mx_LitsItem_inner<T>...> fields;
+    };
+    auto made = std::make_shared<block>();
+    static constexpr const void* tags[] = {&tag<T>...};
+    static void* slots[sizeof...(T)];
+    std::apply([](auto&... f) {
+      size_t i = 0;
+      ((slots[i++] = &f), ...);
+    }, made->fields);
+    owner_ = std::move(made);
+    tags_ = tags;
+    slots_ = slots;
+    next_ = 0;
+    count_ = sizeof...(T);
+  }
+
+ private:
+  template <class T>
+  static inline const char tag = 0;
+  // Records are built on the host's main thread only, one at a time.
+  static inline std::shared_ptr<void> owner_;
+  static inline const void* const* tags_ = nullptr;
+  static inline void* const* slots_ = nullptr;
+  static inline size_t next_ = 0, count_ = 0;
+};
+
 // A record's hold on one field. Copies of a record share their fields, so copying a
 // cell shares it; there is deliberately no move, which would leave the source without.
 template <class T>
 class cell {
  public:
-  cell() : field_(std::make_shared<mx_LitsItem_inner<T>>()) {}
+  cell() : field_(cell_block::take<T>()) {}
   cell(const cell&) = default;
   cell& operator=(const cell&) = default;
 
@@ -134,13 +184,18 @@ class record : public mx_List {
   }
 
  protected:
-  record() = default;
+  record() { open_cells(R::fields()); }
   record(const record&) = default;
   record& operator=(const record&) = default;
   ~record() = default;
 
  private:
   const R& self() const { return static_cast<const R&>(*this); }
+
+  template <class... T>
+  static void open_cells(const std::tuple<field<R, T>...>&) {
+    cell_block::open<T...>();
+  }
 };
 
 }  // namespace mx_object
