@@ -21,6 +21,7 @@ ReaProject* Session::new_project() {
   project->master = make<MediaTrack>("MediaTrack*");
   project->master->project = project;
   project->master->is_master = true;
+  projects_.push_back(project);
   return project;
 }
 
@@ -123,6 +124,22 @@ void Session::delete_item(MediaItem* item) {
   auto& items = item->track->items;
   items.erase(std::remove(items.begin(), items.end(), item), items.end());
   kill(item);
+}
+
+void Session::delete_take(MediaItem_Take* take) {
+  MediaItem* item = take->item;
+  MediaItem_Take* active = item->active();
+  for (TrackEnvelope* envelope : take->envelopes) kill(envelope);
+  if (take->source && is_live(take->source, "PCM_source*")) {
+    forget_source(take->source);
+    delete take->source;
+  }
+  take->source = nullptr;
+  kill(take);
+  auto& takes = item->takes;
+  takes.erase(std::remove(takes.begin(), takes.end(), take), takes.end());
+  const auto at = std::find(takes.begin(), takes.end(), active);
+  item->active_take = takes.empty() ? -1 : at != takes.end() ? static_cast<int>(at - takes.begin()) : 0;
 }
 
 void Session::move_item(MediaItem* item, MediaTrack* track) {

@@ -119,6 +119,8 @@ class Session {
   ReaProject* active() const { return active_; }
   void set_active(ReaProject* project);
   ReaProject* new_project();
+  // Every project made in this session, in the order made.
+  const std::vector<ReaProject*>& projects() const { return projects_; }
 
   // The project a host call means: null is the active one; a dead pointer means none.
   ReaProject* resolve(ReaProject* project) const;
@@ -135,6 +137,9 @@ class Session {
   MediaItem_Take* add_take(MediaItem* item);
   TrackEnvelope* add_envelope(MediaItem_Take* take, const std::string& name);
   void delete_item(MediaItem* item);
+  // Frees one take with its envelopes and source; the item's active take stays the same
+  // take, or becomes the first when the active one went.
+  void delete_take(MediaItem_Take* take);
   // Moves an item to another track of its project, keeping position, takes and selection.
   void move_item(MediaItem* item, MediaTrack* track);
   // Restores a track's position order after an item's position changed.
@@ -165,6 +170,7 @@ class Session {
   std::set<std::pair<const void*, std::string>> refusals_;
   uint64_t next_serial_ = 0;
   ReaProject* active_ = nullptr;
+  std::vector<ReaProject*> projects_;
 };
 
 }  // namespace sim

@@ -2,6 +2,8 @@
 
 #include <sndfile.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -79,6 +81,7 @@ bool load(const std::string& path, Loaded& out) {
   if (ok) {
     audio->channels = info.channels;
     audio->sample_rate = info.samplerate;
+    audio->format = info.format;
     // Read in blocks: a header may claim more frames than the file holds.
     std::vector<float> block(static_cast<size_t>(4096) * static_cast<size_t>(info.channels));
     for (;;) {
@@ -243,6 +246,11 @@ TakeView view_of(const MediaItem_Take* take, int channels) {
 
 }  // namespace
 
+int take_channels(const MediaItem_Take* take) {
+  const TakeView v = view_of(take, 0);
+  return v.ok() ? static_cast<int>(mode_channels(take->chan_mode, v.audio->channels).size()) : 0;
+}
+
 std::vector<float> take_audio(const MediaItem_Take* take, double start, size_t count, int rate, int channels) {
   std::vector<float> out(count * static_cast<size_t>(std::max(channels, 0)), 0.0f);
   const TakeView v = view_of(take, channels);
@@ -324,6 +332,53 @@ int take_peaks(const MediaItem_Take* take, double peakrate, double start, int ch
     }
   }
   return count;
+}
+
+std::vector<float> sine_frames(double hz, double amplitude, double seconds, int rate, int channels) {
+  const size_t frames = seconds > 0 && rate > 0 && std::isfinite(seconds) ? static_cast<size_t>(std::llround(seconds * rate)) : 0;
+  const size_t nch = channels > 0 ? static_cast<size_t>(channels) : 0;
+  std::vector<float> out(frames * nch);
+  for (size_t i = 0; i < frames; ++i) {
+    const float v = static_cast<float>(amplitude * std::sin(2.0 * M_PI * hz * static_cast<double>(i) / rate));
+    for (size_t c = 0; c < nch; ++c) out[i * nch + c] = v;
+  }
+  return out;
+}
+
+std::string write_audio_file(const std::string& path, const std::vector<float>& interleaved, int channels, int rate,
+                             int sndfile_format) {
+  SF_INFO info{};
+  info.channels = channels;
+  info.samplerate = rate;
+  info.format = sndfile_format;
+  if (channels <= 0 || rate <= 0 || !sf_format_check(&info)) return "unsupported audio format for " + path;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (!file) return "cannot write " + path + ": " + sf_strerror(nullptr);
+  // Full-scale floats stay at full scale in integer files rather than wrapping.
+  sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / static_cast<size_t>(channels));
+  const sf_count_t written = sf_writef_float(file, interleaved.data(), frames);
+  const int closed = sf_close(file);
+  return written == frames && closed == 0 ? std::string() : "short write to " + path;
+}
+
+SourceAudio read_audio_file(const std::string& path) {
+  Loaded loaded;
+  return load(path, loaded) ? *loaded.audio : SourceAudio{};
+}
+
+bool speak_to_file(const std::string& path, const std::string& text, const std::string& voice, int amplitude) {
+  const std::string amp = std::to_string(amplitude);
+  const pid_t pid = fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    execlp("espeak-ng", "espeak-ng", "-q", "-v", voice.c_str(), "-a", amp.c_str(), "-w", path.c_str(), "--",
+           text.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
+  return read_audio_file(path).channels > 0;
 }
 
 }  // namespace sim

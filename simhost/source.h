@@ -57,6 +57,7 @@ struct SourceAudio {
   int channels = 0;
   int sample_rate = 0;
   std::vector<float> frames;  // interleaved
+  int format = 0;             // the file's libsndfile format, major type and sample encoding
 };
 const SourceAudio* audio_of(PCM_source* source);
 
@@ -66,16 +67,26 @@ const SourceAudio* audio_of(PCM_source* source);
 // play rate and channel mode; zero outside the source and outside the item.
 std::vector<float> take_audio(const MediaItem_Take* take, double start, size_t count, int rate, int channels);
 
-}  // namespace sim
+// How many channels the take plays after its channel mode (0 without a source).
+int take_channels(const MediaItem_Take* take);
 
-namespace sim {
-
-// Peaks of the active take over windows of 1/`peakrate` seconds from `start` seconds after
+// Peaks of the take over windows of 1/`peakrate` seconds from `start` seconds after
 // the item start, with the take_audio semantics: `count` windows of `channels` channels
 // interleaved into `maxima` and `minima`, and into `spectral` (when not null) the host's
 // spectral word per window (low 15 bits a frequency in Hz, the next 14 bits tonality).
 // Returns the windows written, or -1 when the take has no readable source.
 int take_peaks(const MediaItem_Take* take, double peakrate, double start, int channels, int count, double* maxima,
                double* minima, double* spectral);
+
+// Audio files as the simulator's script controls and the test fixtures make them.
+// A sine of `seconds` at `rate`, the same in every channel, interleaved.
+std::vector<float> sine_frames(double hz, double amplitude, double seconds, int rate, int channels);
+// Writes interleaved frames in a libsndfile format; an error text, empty on success.
+std::string write_audio_file(const std::string& path, const std::vector<float>& interleaved, int channels, int rate,
+                             int sndfile_format);
+// The whole file, or nothing (channels 0) when libsndfile cannot read it.
+SourceAudio read_audio_file(const std::string& path);
+// Runs espeak-ng to speak `text` into a WAV at `path`; false when that failed.
+bool speak_to_file(const std::string& path, const std::string& text, const std::string& voice, int amplitude);
 
 }  // namespace sim
