@@ -1,0 +1,166 @@
+-- The SWS extension stand-in from a script: its functions in the reaper table with the
+-- host's conventions for outputs and optional inputs, and the controls that take it away.
+local T = require("t")
+
+local SWS = { "NF_AnalyzeTakeLoudness2", "BR_EnvAlloc", "BR_EnvFree", "BR_EnvGetProperties",
+  "BR_EnvSetProperties", "BR_EnvSortPoints", "BR_EnvCountPoints", "BR_EnvGetPoint", "BR_EnvSetPoint",
+  "BR_EnvDeletePoint" }
+
+local files = 0
+-- An item at `position` holding a 1 kHz tone of `seconds`, on a new track; its take.
+local function tone_take(amplitude, seconds, position)
+  files = files + 1
+  local path = reaper.GetResourcePath() .. "/sws_tone" .. files .. ".wav"
+  sim.write_tone(path, 1000, amplitude, seconds, 48000, 1)
+  local track = T.tracks("tone")
+  reaper.SetOnlyTrackSelected(track)
+  reaper.SetEditCurPos(position, false, false)
+  T.eq(reaper.InsertMedia(path, 0), 1, "inserted")
+  local item = reaper.GetTrackMediaItem(track, 0)
+  return reaper.GetActiveTake(item), item
+end
+
+-- The take's volume envelope as the host's toggle makes it: one point at unity.
+local function volume_envelope(item, take)
+  reaper.SelectAllMediaItems(nil, false)
+  reaper.SetMediaItemSelected(item, true)
+  reaper.Main_OnCommandEx(40693, 0, nil)
+  return reaper.GetTakeEnvelopeByName(take, "Volume")
+end
+
+T.case("loudness analysis returns its result and eight measurements", function()
+  local take = tone_take(0.1, 1.2, 2.0)
+  local r = table.pack(reaper.NF_AnalyzeTakeLoudness2(take, false))
+  T.eq(r.n, 9, "values")
+  T.eq(r[1], true, "retval")
+  T.near(r[2], -23.0, 0.2, "integrated")
+  T.near(r[7], -23.0, 0.2, "momentary maximum")
+  T.eq(r[6], -150.0, "no short-term window under 3 s")
+  T.eq(r[8], 2.0, "short-term position: the item start")
+  T.ok(r[9] >= 2.0 and r[9] <= 2.8, "momentary position in project time")
+  local tp = table.pack(reaper.NF_AnalyzeTakeLoudness2(take, true))
+  T.near(tp[4], -20.0, 0.2, "true peak when asked")
+end)
+
+T.case("loudness analysis fails without a take", function()
+  local r = table.pack(reaper.NF_AnalyzeTakeLoudness2(nil, false))
+  T.eq(r.n, 9, "values")
+  T.eq(r[1], false, "retval")
+end)
+
+T.case("envelope properties come back as twelve values", function()
+  local take, item = tone_take(0.1, 0.5, 0.0)
+  local env = volume_envelope(item, take)
+  T.ok(env, "volume envelope made")
+  local h = reaper.BR_EnvAlloc(env, false)
+  T.ok(h, "handle")
+  local p = table.pack(reaper.BR_EnvGetProperties(h))
+  T.eq(p.n, 12, "values")
+  T.eq(p[1], true, "active")
+  T.eq(p[2], true, "visible")
+  T.eq(p[3], false, "armed")
+  T.eq(p[7], 0.0, "minimum")
+  T.eq(p[8], 2.0, "maximum")
+  T.eq(p[9], 1.0, "centre")
+  T.eq(p[10], 0, "type: volume")
+  T.eq(p[11], true, "fader scaling")
+  T.eq(math.type(p[12]), "integer", "automation-item options")
+
+  -- The options may be left out; given, they are set.
+  reaper.BR_EnvSetProperties(h, true, true, true, false, 0, 0, true)
+  T.eq(select(12, reaper.BR_EnvGetProperties(h)), p[12], "options unchanged when left out")
+  reaper.BR_EnvSetProperties(h, true, true, true, false, 0, 0, true, 2)
+  T.eq(select(12, reaper.BR_EnvGetProperties(h)), 2, "options set")
+  T.eq(reaper.BR_EnvFree(h, true), true, "written")
+  h = reaper.BR_EnvAlloc(env, false)
+  T.eq(select(3, reaper.BR_EnvGetProperties(h)), true, "armed after the commit")
+  T.eq(reaper.BR_EnvFree(h, true), false, "nothing changed, nothing written")
+end)
+
+T.case("points round trip through a handle into the host's envelope", function()
+  local take, item = tone_take(0.1, 1.0, 4.0)
+  local env = volume_envelope(item, take)
+  local h = reaper.BR_EnvAlloc(env, false)
+  local ok, position, value, shape, selected, bezier = reaper.BR_EnvGetPoint(h, 0)
+  T.eq(ok, true, "point 0")
+  T.eq(position, 0.0, "at the item start")
+  T.near(value, 1.0, 1e-9, "unity")
+  T.eq(math.type(shape), "integer", "shape")
+  T.eq(type(selected), "boolean", "selected")
+  T.eq(type(bezier), "number", "bezier")
+  T.eq(reaper.BR_EnvSetPoint(h, -1, 0.5, 0.5, 0, false, 0.0), true, "appended")
+  T.eq(reaper.BR_EnvSetPoint(h, -1, 0.25, 2.0, 0, false, 0.0), true, "appended")
+  T.eq(reaper.BR_EnvCountPoints(h), 3, "count")
+  reaper.BR_EnvSortPoints(h)
+  T.eq(select(2, reaper.BR_EnvGetPoint(h, 1)), 0.25, "sorted")
+  T.eq(reaper.BR_EnvDeletePoint(h, 2), true, "deleted")
+  T.eq(reaper.BR_EnvFree(h, true), true, "written")
+  T.eq(reaper.CountEnvelopePoints(env), 2, "host points")
+  local _, time, raw = reaper.GetEnvelopePoint(env, 1)
+  T.near(time, 0.25, 1e-12, "host time")
+  T.near(raw, reaper.ScaleToEnvelopeMode(1, 2.0), 1e-9, "stored fader-scaled")
+  -- In project time the same point sits after the item start.
+  h = reaper.BR_EnvAlloc(env, true)
+  T.near(select(2, reaper.BR_EnvGetPoint(h, 1)), 4.25, 1e-12, "project time")
+  reaper.BR_EnvFree(h, false)
+end)
+
+T.case("unknown handles answer false, zero and minus one", function()
+  T.eq(reaper.BR_EnvAlloc(nil, false), nil, "no envelope, no handle")
+  T.eq(reaper.BR_EnvCountPoints(nil), 0, "count")
+  T.eq(reaper.BR_EnvFree(nil, true), false, "free")
+  T.eq(reaper.BR_EnvDeletePoint(nil, 0), false, "delete")
+  T.eq(reaper.BR_EnvSetPoint(nil, -1, 0, 1, 0, false, 0), false, "set")
+  local ok, position, value = reaper.BR_EnvGetPoint(nil, 0)
+  T.eq(ok, false, "get")
+  T.eq(position, 0.0, "position")
+  T.eq(value, 0.0, "value")
+  local p = table.pack(reaper.BR_EnvGetProperties(nil))
+  T.eq(p[1], false, "active")
+  T.eq(p[5], 0, "lane height")
+  T.eq(p[10], -1, "type")
+  -- A handle freed once is unknown afterwards.
+  local take, item = tone_take(0.1, 0.5, 0.0)
+  local h = reaper.BR_EnvAlloc(volume_envelope(item, take), false)
+  reaper.BR_EnvFree(h, false)
+  T.eq(reaper.BR_EnvCountPoints(h), 0, "freed handle")
+  T.eq(#sim.violations(), 0, "no bad object reached the host")
+end)
+
+T.case("one function or the whole extension can be withdrawn", function()
+  T.eq(sim.withdraw("BR_EnvAlloc"), true, "withdrawn")
+  T.eq(reaper.BR_EnvAlloc, nil, "gone from the reaper table")
+  T.ok(reaper.BR_EnvFree, "the others stay")
+  T.eq(sim.withdraw("BR_EnvAlloc"), false, "not there any more")
+  sim.restore_sws()
+  T.ok(reaper.BR_EnvAlloc, "back")
+  sim.remove_sws()
+  for _, name in ipairs(SWS) do T.eq(reaper[name], nil, name .. " removed") end
+  T.ok(reaper.CountTracks, "host functions stay")
+end)
+
+T.case("the plug-in measures through the extension and misses it when it is gone", function()
+  local _, item = tone_take(0.1, 1.2, 1.0)
+  local level, position = reaper.MX_GetMediaItemLoudnessMaxMomentary(item)
+  T.eq(T.code(), 0, "measured")
+  T.near(level, -23.0, 0.2, "maximum momentary loudness")
+  T.ok(position >= 1.0 and position <= 1.8, "its position")
+  T.eq(#sim.dialogs(), 0, "no dialog")
+
+  T.eq(sim.withdraw("NF_AnalyzeTakeLoudness2"), true, "withdrawn")
+  sim.answer_message_box(7)
+  reaper.MX_GetMediaItemLoudnessMaxMomentary(item)
+  T.eq(T.code(), 25, "the extension is missing")
+  local shown = sim.dialogs()
+  T.eq(#shown, 1, "one dialog")
+  T.eq(shown[1].type, 4, "yes and no")
+  T.ok(shown[1].text:find("MX_GetMediaItemLoudnessMaxMomentary", 1, true), "names the function")
+end)
+
+T.case("a reset puts withdrawn functions back", function()
+  sim.remove_sws()
+  sim.reset()
+  for _, name in ipairs(SWS) do T.ok(reaper[name], name .. " restored") end
+end)
+
+T.done()
