@@ -8,7 +8,8 @@
 // Result classes: `pointer` returns the operation's pointer; `int_out` and `bool_out`
 // hand the operation a trailing int* or bool* and return what it wrote (declared "int"
 // or "bool"); `flag_void` and `flag_bool` return the success flag (declared "void" or
-// "bool"). List-returning functions, reached through the Lua and Python bindings, are
+// "bool"); `status_void` returns the operation's int status, 0 on success and 1 on failure
+// (declared "void"). List-returning functions, reached through the Lua and Python bindings, are
 // declared with explicit texts and the empty entry: MX_DEF_LIST(105, Name, "void", ...).
 #pragma once
 
@@ -26,7 +27,7 @@ extern "C" void* __verarg_empty(void** args, int count);
 
 namespace mx_plugin {
 
-enum class result_class { pointer, int_out, bool_out, flag_void, flag_bool };
+enum class result_class { pointer, int_out, bool_out, flag_void, flag_bool, status_void };
 
 // The parameter vocabulary of definitions with a working entry; any other C++ type in
 // an operation's signature fails to compile.
@@ -87,8 +88,10 @@ struct definition_of {
   template <size_t I>
   using arg = std::tuple_element_t<I, typename sig::args>;
 
-  static_assert(C == result_class::pointer ? std::is_pointer_v<R> : std::is_same_v<R, bool>,
-                "pointer class returns a pointer, every other class the success flag");
+  static_assert(C == result_class::pointer       ? std::is_pointer_v<R>
+                : C == result_class::status_void ? std::is_same_v<R, int>
+                                                 : std::is_same_v<R, bool>,
+                "pointer class returns a pointer, status class an int, every other class the success flag");
   static_assert(!has_out || sig::arity > 0, "output classes take a trailing output");
 
   static constexpr auto out_type() {
@@ -112,6 +115,8 @@ struct definition_of {
       bool value = false;
       Fn(read_slot<arg<I>>(args[I])..., &value);
       return reinterpret_cast<void*>(static_cast<intptr_t>(value ? 1 : 0));
+    } else if constexpr (C == result_class::status_void) {
+      return reinterpret_cast<void*>(static_cast<intptr_t>(Fn(read_slot<arg<I>>(args[I])...)));
     } else {
       return reinterpret_cast<void*>(static_cast<intptr_t>(Fn(read_slot<arg<I>>(args[I])...) ? 1 : 0));
     }
@@ -123,7 +128,7 @@ struct definition_of {
       return call(args, std::make_index_sequence<declared>{});
     } catch (...) {
       Bridge_IF::set_errorCode(1);
-      return nullptr;
+      return reinterpret_cast<void*>(static_cast<intptr_t>(C == result_class::status_void ? 1 : 0));
     }
   }
 
@@ -133,7 +138,8 @@ struct definition_of {
       case result_class::int_out: return "int";
       case result_class::bool_out:
       case result_class::flag_bool: return "bool";
-      case result_class::flag_void: break;
+      case result_class::flag_void:
+      case result_class::status_void: break;
     }
     return "void";
   }
