@@ -141,8 +141,16 @@ bool ReadFile(const char* directory, const char* filename, char* textOutNeedBig,
   });
 }
 
+int GetPathInfo(std::string path, mx_object::mx_Path& info) {
+  return mx_error::frame(1, [&] {
+    if (const int code = info.read_path(path)) raise(static_cast<mx_errorCode>(code));
+    return 0;
+  });
+}
+
 namespace {
 const mx_plugin::registrar definitions[] = {
+    MX_DEF_LIST(100, GetPathInfo, "void", "const char*,PathInfo*", "filePath,pathInfoOut", "Get path infomation object"),
     MX_DEF(64, SetPathFolder, flag_void, "folderPath,folderName,timeType,fullPathOut,fullPathOut_sz",
            "Set Path Folder"),
     MX_DEF(65, SetCopyFile, flag_void, "copyFilePath,pasteFilePath", "Copy File"),

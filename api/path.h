@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "object/mx_Path.h"
+
 namespace mx_api::path {
 
 // The folder name a time type makes at the local time `when`: 1 name_MMDD_hhmm,
@@ -33,5 +35,8 @@ bool SetCopyFile(const char* copyFilePath, const char* pasteFilePath);
 // (take.txt, take(1).txt, ...); 2: append.
 bool WriteFile(const char* directory, const char* filename, const char* text, int mode);
 bool ReadFile(const char* directory, const char* filename, char* textOutNeedBig, int textOutNeedBig_sz);
+
+// Fills `info` from an existing path: 0, or 1 with ERR_PATH_NOT_FOUND (fields untouched).
+int GetPathInfo(std::string path, mx_object::mx_Path& info);
 
 }  // namespace mx_api::path

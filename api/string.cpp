@@ -120,7 +120,59 @@ bool GetStringSplitList(const std::string& base, const std::string& separators, 
 }
 
 namespace {
+
+struct too_deep {};
+
+// The deepest nesting of arrays and objects in a value, walked without recursion.
+int depth_of(const nlohmann::json& value) {
+  std::vector<std::pair<const nlohmann::json*, int>> pending{{&value, 0}};
+  int deepest = 0;
+  while (!pending.empty()) {
+    const auto [v, depth] = pending.back();
+    pending.pop_back();
+    if (!v->is_structured()) continue;
+    deepest = std::max(deepest, depth + 1);
+    if (deepest > JSON_MAX_DEPTH) break;
+    for (const auto& child : *v) pending.emplace_back(&child, depth + 1);
+  }
+  return deepest;
+}
+
+}  // namespace
+
+int Json_Deserialize(std::string text, nlohmann::json& value) {
+  return frame(0, [&] {
+    try {
+      const auto limit = [](int depth, nlohmann::json::parse_event_t event, nlohmann::json&) {
+        const bool opens =
+            event == nlohmann::json::parse_event_t::object_start || event == nlohmann::json::parse_event_t::array_start;
+        if (opens && depth >= JSON_MAX_DEPTH) throw too_deep{};
+        return true;
+      };
+      value = nlohmann::json::parse(text, limit, true, false);
+    } catch (...) {
+      raise(ERR_JSON_PARSE);
+    }
+    return 0;
+  });
+}
+
+int Json_Serialize(const nlohmann::json& value, std::string& text) {
+  return frame(0, [&] {
+    try {
+      if (depth_of(value) > JSON_MAX_DEPTH) raise(ERR_JSON_SERIALIZE);
+      text = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
+    } catch (...) {
+      raise(ERR_JSON_SERIALIZE);
+    }
+    return 0;
+  });
+}
+
+namespace {
 const mx_plugin::registrar definitions[] = {
+    MX_DEF_LIST(101, Json_Deserialize, "void", "const char*,object*", "jsonStr,objOut", "Convert json string to object"),
+    MX_DEF_LIST(102, Json_Serialize, "void", "object*,string*", "obj,jsonStrOut", "Convert object to json string"),
     MX_DEF(55, CheckSameString, bool_out, "textString,checkString", "Check Same String"),
     MX_DEF(56, CheckIncludeString, bool_out, "textString,checkString", "Check Include String"),
     MX_DEF(57, CheckIncludePerfectString, bool_out, "textString,checkString", "Check Include PerfectString"),

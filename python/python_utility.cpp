@@ -22,6 +22,14 @@ value_array* set_obj_topool(std::vector<T>& values) {
 template value_array* set_obj_topool(std::vector<MediaTrack*>&);
 template value_array* set_obj_topool(std::vector<std::string>&);
 
+template <class T>
+nlohmann::json array_to_typeJson(const std::vector<T>& values) {
+  nlohmann::json out = nlohmann::json::array();
+  for (const T& v : values) out.push_back(nlohmann::json{{mx_object::cell_traits<T>::name, v}});
+  return out;
+}
+template nlohmann::json array_to_typeJson(const std::vector<std::string>&);
+
 void release_obj_inpool2(unsigned long long handle) {
   const auto entry = pyvar_array_list.find(handle);
   if (entry == pyvar_array_list.end() || !entry->second) return;

@@ -5,6 +5,7 @@
 
 #include <iterator>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,10 @@ unsigned long long create_map_inpool();
 // A new pooled array holding the values in order (T: MediaTrack* or std::string).
 template <class T>
 value_array* set_obj_topool(std::vector<T>& values);
+
+// A list as the typed JSON array Python reads: [{"string": first}, {"string": second}, ...].
+template <class T>
+nlohmann::json array_to_typeJson(const std::vector<T>& values);
 
 // Releases the array and the arrays its pointer elements name, one level deep.
 void release_obj_inpool2(unsigned long long handle);

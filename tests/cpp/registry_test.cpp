@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "exported.h"
 #include "harness.h"
 
 namespace {
@@ -188,22 +191,43 @@ TEST_F(Registry, VersionQueryHonoursTheBufferSize) {
   }
 }
 
+// The native library: every function of its header's tables and the peak profile,
+// under its C++ name, and nothing else of those namespaces.
+std::set<std::string> native_library() {
+  std::set<std::string> names = {"mx_api::mediaItem::GetMediaItemPeakList", "mx_api::mediaItem::GetMediaIdPeakList",
+                                 "mx_api::mediaItem::GetSelectedMediaIdPeakList"};
+#define MX_FORM_NAMES(Verb, Property, Params, Args)                                           \
+  for (const char* form : {"MediaItem", "Media", "SelectedMedia", "TrackMedia", "SelectedTrackMedia"}) \
+    names.insert(std::string("mx_api::mediaItem::") + #Verb + form + #Property);
+#define MX_SINGLE_NAME(ns, R, Name, Params) names.insert("mx_api::" #ns "::" #Name);
+#define MX_MEDIA_ITEM_NAME(R, Name, Params) MX_SINGLE_NAME(mediaItem, R, Name, Params)
+#define MX_CURSOL_NAME(R, Name, Params) MX_SINGLE_NAME(cursol, R, Name, Params)
+  MX_MEDIA_ITEM_FAMILIES(MX_FORM_NAMES)
+  MX_MEDIA_ITEM_SINGLES(MX_MEDIA_ITEM_NAME)
+  MX_CURSOL_FUNCTIONS(MX_CURSOL_NAME)
+#undef MX_FORM_NAMES
+#undef MX_SINGLE_NAME
+#undef MX_MEDIA_ITEM_NAME
+#undef MX_CURSOL_NAME
+  return names;
+}
+
 TEST_F(Registry, OnlyTheNamedInterfacesAreExported) {
-  const std::string command = "nm -D --defined-only '" + mxtest::plugin_path() + "' | awk '{print $3}'";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  char line[512];
+  const std::set<std::string> library = native_library();
+  ASSERT_EQ(library.size(), 29u * 5 + 25 + 3 + 3);  // GetSourceName has two overloads under one name
+  std::set<std::string> found;
   std::vector<std::string> unexpected;
-  while (std::fgets(line, sizeof line, pipe)) {
-    std::string symbol(line);
-    symbol.erase(symbol.find_last_not_of("\n") + 1);
-    if (symbol.empty()) continue;
-    const bool allowed = symbol == "ReaperPluginEntry" || symbol == "get_version" ||
-                         symbol == "luaopen_reaper_MIXVALE_COBALT" || symbol.rfind("py_", 0) == 0;
-    if (!allowed) unexpected.push_back(symbol);
+  for (const auto& [name, symbol] : mxtest::exported::symbols_of(mxtest::plugin_path())) {
+    const bool allowed = name == "ReaperPluginEntry" || name == "get_version" ||
+                         name == "luaopen_reaper_MIXVALE_COBALT" || name.rfind("py_", 0) == 0 ||
+                         library.count(name) > 0;
+    if (!allowed) unexpected.push_back(symbol.demangled);
+    if (library.count(name)) found.insert(name);
   }
-  pclose(pipe);
   EXPECT_TRUE(unexpected.empty()) << "exported: " << unexpected.front();
+  std::vector<std::string> missing;
+  std::set_difference(library.begin(), library.end(), found.begin(), found.end(), std::back_inserter(missing));
+  EXPECT_TRUE(missing.empty()) << "not exported: " << missing.front();
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+// The native media item library as the plug-in's own families use it: every operation
+// other native code reaches (declared in mixvale_cobalt/media_item.h), and the peak
+// profile, which hands out records of the object model.
+#pragma once
+
+#include <vector>
+
+#include "mixvale_cobalt/media_item.h"
+#include "object/mx_Peak.h"
+#include "plugin/host_api.h"
+
+namespace mx_api::mediaItem {
+
+// One record per millisecond of the item, appended: "Time" from the item start, and
+// "MaxPeak", "MinPeak" in dB (at least -80) of the window's largest and smallest sample.
+MX_NATIVE_EXPORT bool GetMediaItemPeakList(MediaItem* item, std::vector<mx_object::mx_Peak>& peakListOut);
+MX_NATIVE_EXPORT bool GetMediaIdPeakList(ReaProject* proj, int itemID, std::vector<mx_object::mx_Peak>& peakListOut);
+MX_NATIVE_EXPORT bool GetSelectedMediaIdPeakList(ReaProject* proj, int selectItemID,
+                                                 std::vector<mx_object::mx_Peak>& peakListOut);
+
+// A take name without its extension: on each line, the first full stop that has
+// something after it goes, together with the rest of that line.
+std::string without_extension(const std::string& name);
+
+}  // namespace mx_api::mediaItem
