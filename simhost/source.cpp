@@ -90,10 +90,9 @@ bool load(const std::string& path, Loaded& out) {
       audio->frames.insert(audio->frames.end(), block.begin(),
                            block.begin() + static_cast<std::ptrdiff_t>(got * info.channels));
     }
-    // A file cut short inside its audio, or one that says it holds audio and gives none,
-    // is not a source the host would play.
-    const sf_count_t read = static_cast<sf_count_t>(audio->frames.size() / static_cast<size_t>(info.channels));
-    if (info.frames > 0 && read == 0) ok = false;
+    // A file cut off before its first sample frame (libsndfile shortens what the header
+    // claims to what is there) holds no audio to play; neither does an empty one.
+    if (audio->frames.empty()) ok = false;
     if (sf_error(file) != SF_ERR_NO_ERROR) ok = false;
   }
   if (ok) {
@@ -372,7 +371,7 @@ bool speak_to_file(const std::string& path, const std::string& text, const std::
   const pid_t pid = fork();
   if (pid < 0) return false;
   if (pid == 0) {
-    execlp("espeak-ng", "espeak-ng", "-q", "-v", voice.c_str(), "-a", amp.c_str(), "-w", path.c_str(), "--",
+    execlp("espeak-ng", "espeak-ng", "-v", voice.c_str(), "-a", amp.c_str(), "-w", path.c_str(), "--",
            text.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
