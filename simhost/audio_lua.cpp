@@ -67,8 +67,8 @@ int write_tone(lua_State* L) {
   const int container = container_for(path);
   const int encoding = encoding_for(L, 7, container == SF_FORMAT_WAV);
   if (!encoding) return luaL_error(L, "write_tone: bits must be 8, 16, 24, 32 or \"float\"");
-  if (rate < 1 || rate > 768000 || channels < 1 || channels > 64 || !(seconds >= 0) || seconds > 600)
-    return luaL_error(L, "write_tone: rate 1..768000, channels 1..64, seconds 0..600");
+  if (rate < 1 || rate > 768000 || channels < 1 || channels > 64 || !(seconds >= 0) || seconds > 10800)
+    return luaL_error(L, "write_tone: rate 1..768000, channels 1..64, seconds 0..10800");
   bool written = false;
   {
     const std::string error =

@@ -83,6 +83,8 @@ bool load(const std::string& path, Loaded& out) {
     audio->sample_rate = info.samplerate;
     audio->format = info.format;
     // Read in blocks: a header may claim more frames than the file holds.
+    if (info.frames > 0 && info.frames < (sf_count_t{1} << 34) / info.channels)
+      audio->frames.reserve(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels));
     std::vector<float> block(static_cast<size_t>(4096) * static_cast<size_t>(info.channels));
     for (;;) {
       const sf_count_t got = sf_readf_float(file, block.data(), 4096);
