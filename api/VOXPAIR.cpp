@@ -57,27 +57,19 @@ std::string group_name(const std::string& fileName, const std::vector<std::strin
   return NO_GROUP;
 }
 
-// The parent track of a group: the project's track of that name, or a new one. A group
-// without a name never takes over one of the user's unnamed tracks: it gets its own.
-MediaTrack* parent_track(const std::string& name) {
-  if (!name.empty()) return track::InsertTrackSearchUniqueOnly(nullptr, name.c_str(), nullptr);
-  int count = 0;
-  track::GetTrackCountSelect(nullptr, 0, &count);
-  return track::InsertTrackId(nullptr, count);
-}
-
 MediaTrack* new_child(MediaTrack* parent, const char* name) {
   MediaTrack* child = track::InsertChildTrack(parent, nullptr);
   if (child) track::SetTrackItemName(child, name);
   return child;
 }
 
-// The group's tracks, found or made once: the parent at the top level, and its first
-// children named exactly "base" and "unique" from the children it had before.
+// The group's tracks, found or made once: the parent (the project's track of that name,
+// or a new one) at the top level, and its first children named exactly "base" and
+// "unique" from the children it had before.
 std::shared_ptr<VOXPAIR_Tracks> make_group(const std::string& name) {
   auto group = std::make_shared<VOXPAIR_Tracks>();
   group->MasterName->set(name);
-  MediaTrack* parent = parent_track(name);
+  MediaTrack* parent = track::InsertTrackSearchUniqueOnly(nullptr, name.c_str(), nullptr);
   MediaTrack* base = nullptr;
   MediaTrack* unique = nullptr;
   if (parent) {
