@@ -30,7 +30,8 @@ std::string english_text(const std::string& name) {
   return "To use " + name + ", you need to install SWS/S&M Extension.\nPlease refer to the URL below for details.\n\n";
 }
 std::string japanese_text(const std::string& name) {
-  return name + "を使用するためにはSWS/S&M Extensionのインストールが必要です。\n詳細は下記URLを参照ください。\n\n";
+  return name + "を使用するためにはSWS/S&M Extensionのインストールが必要です。\n"
+                "詳細は下記URLを参照ください。\n\n";
 }
 
 class Guard : public HostTest {
