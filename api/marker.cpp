@@ -4,11 +4,13 @@
 
 #include "plugin/api_registry.h"
 #include "plugin/mx_error.h"
+#include "plugin/project_check.h"
 #include "utility/mx_utility.h"
 
 namespace mx_api::marker {
 
 using namespace mx_error;
+using mx_plugin::checked_project;
 
 namespace {
 
@@ -28,7 +30,8 @@ struct fields {
 fields read(ReaProject* projID, int regionID) {
   fields f;
   const char* name = nullptr;
-  f.found = EnumProjectMarkers3(projID, regionID, &f.is_region, &f.start, &f.end, &name, &f.number, &f.color) != 0;
+  f.found = EnumProjectMarkers3(checked_project(projID), regionID, &f.is_region, &f.start, &f.end, &name, &f.number,
+                                &f.color) != 0;
   f.name = mx_utility::text(name);
   return f;
 }
@@ -99,8 +102,8 @@ bool SetRegionMarkerName(ReaProject* projID, int regionID, const char* setName) 
 bool AddRegionMarker(ReaProject* projID, double setStartPos, double setEndPos, const char* setName,
                      int setRegionIndex, int setColor, int* out) {
   return frame([&] {
-    const int number = AddProjectMarker2(projID, true, setStartPos, setEndPos, mx_utility::text(setName).c_str(),
-                                         setRegionIndex, setColor | CUSTOM_COLOR);
+    const int number = AddProjectMarker2(checked_project(projID), true, setStartPos, setEndPos,
+                                         mx_utility::text(setName).c_str(), setRegionIndex, setColor | CUSTOM_COLOR);
     put(out, number);
     // The host answers -1 when it made nothing.
     if (number < 0) raise(ERR_SET_FAILED);
@@ -110,7 +113,7 @@ bool AddRegionMarker(ReaProject* projID, double setStartPos, double setEndPos, c
 bool DeleteAllRegion(ReaProject* projID) {
   return frame([&] {
     int markers = 0, regions = 0;
-    CountProjectMarkers(projID, &markers, &regions);
+    CountProjectMarkers(checked_project(projID), &markers, &regions);
     bool all = true;
     // From the end, so the indexes still to visit stay where they are.
     for (int i = markers + regions - 1; i >= 0; --i) {

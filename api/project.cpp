@@ -7,11 +7,13 @@
 #include "api/path.h"
 #include "plugin/api_registry.h"
 #include "plugin/mx_error.h"
+#include "plugin/project_check.h"
 #include "utility/mx_utility.h"
 
 namespace mx_api::project {
 
 using namespace mx_error;
+using mx_plugin::checked_project;
 
 namespace {
 
@@ -23,13 +25,13 @@ constexpr size_t NEED_BIG = 1 << 20;
 
 std::string record_path(ReaProject* projID) {
   std::vector<char> buffer(NEED_BIG, '\0');
-  GetSetProjectInfo_String(projID, "RECORD_PATH", buffer.data(), false);
+  GetSetProjectInfo_String(checked_project(projID), "RECORD_PATH", buffer.data(), false);
   buffer.back() = '\0';
   return std::string(buffer.data()).substr(0, PATH_BUFFER - 1);
 }
 
 void store_record_path(ReaProject* projID, std::string path) {
-  if (!GetSetProjectInfo_String(projID, "RECORD_PATH", path.data(), true)) raise(ERR_SET_FAILED);
+  if (!GetSetProjectInfo_String(checked_project(projID), "RECORD_PATH", path.data(), true)) raise(ERR_SET_FAILED);
 }
 
 template <class Base>

@@ -7,11 +7,13 @@
 #include "api/string.h"
 #include "plugin/api_registry.h"
 #include "plugin/mx_error.h"
+#include "plugin/project_check.h"
 #include "utility/mx_utility.h"
 
 namespace mx_api::track {
 
 using namespace mx_error;
+using mx_plugin::checked_project;
 
 namespace {
 
@@ -27,13 +29,6 @@ void check_track(MediaTrack* track) {
 
 ReaProject* project_of(MediaTrack* track) {
   return reinterpret_cast<ReaProject*>(static_cast<uint64_t>(GetMediaTrackInfo_Value(track, "P_PROJECT")));
-}
-
-// A project pointer that names no open project is refused before it reaches the host;
-// null stays the active project.
-ReaProject* checked_project(ReaProject* projID) {
-  if (projID && !ValidatePtr(projID, "ReaProject*")) raise(ERR_INVALID_ARGUMENT);
-  return projID;
 }
 
 void set_value(MediaTrack* track, const char* parm, double value) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "not_projects.h"
 
 namespace {
 
@@ -260,6 +261,70 @@ TEST_F(MarkerTest, AnotherProjectIsAddressedByItsPointer) {
   EXPECT_EQ(call("GetRegionMarkerColor", other, 0), CUSTOM);
   EXPECT_EQ(call("DeleteAllRegion", other), 1);
   EXPECT_TRUE(other->markers.empty());
+}
+
+// Every function refuses a pointer that is not a live project before the host sees it
+// (the harness fails the test on any host call that names a wrong object), and the
+// active project's markers stay as they were.
+TEST_F(MarkerTest, PointersThatAreNotProjectsGiveTheCodeAndChangeNothing) {
+  constexpr int ERR_INVALID_ARGUMENT = 23;
+  add(true, 2.0, 4.0, "Intro", 0x10000FF, 1);
+  add(false, 1.0, 0, "Cue", 0x1000055, 3);
+  const Fields region = at(1), marker = at(0);
+  const struct {
+    const char* name;
+    intptr_t (*call)(MarkerTest&, ReaProject*);
+  } functions[] = {
+      {"GetRegionMarkerIndex", [](MarkerTest& t, ReaProject* p) { return t.call("GetRegionMarkerIndex", p, 1); }},
+      {"GetRegionMarkerColor", [](MarkerTest& t, ReaProject* p) { return t.call("GetRegionMarkerColor", p, 1); }},
+      {"GetRegionMarkerPosition",
+       [](MarkerTest& t, ReaProject* p) {
+         double start = -7, end = -7;
+         const intptr_t r = t.call("GetRegionMarkerPosition", p, 1, &start, &end);
+         EXPECT_EQ(start, -7);
+         EXPECT_EQ(end, -7);
+         return r;
+       }},
+      {"GetRegionMarkerName",
+       [](MarkerTest& t, ReaProject* p) {
+         char name[16] = "untouched";
+         const intptr_t r = t.call("GetRegionMarkerName", p, 1, name, 16);
+         EXPECT_STREQ(name, "untouched");
+         return r;
+       }},
+      {"SetRegionMarkerPosition",
+       [](MarkerTest& t, ReaProject* p) {
+         double start = 8, end = 9;
+         return t.call("SetRegionMarkerPosition", p, 1, &start, &end);
+       }},
+      {"SetRegionMarkerColor", [](MarkerTest& t, ReaProject* p) { return t.call("SetRegionMarkerColor", p, 1, 0x42); }},
+      {"SetRegionMarkerName", [](MarkerTest& t, ReaProject* p) { return t.call("SetRegionMarkerName", p, 1, "X"); }},
+      {"AddRegionMarker",
+       [](MarkerTest& t, ReaProject* p) {
+         double start = 5, end = 6;
+         return t.call("AddRegionMarker", p, &start, &end, "New", 2, 0);
+       }},
+      {"DeleteAllRegion", [](MarkerTest& t, ReaProject* p) { return t.call("DeleteAllRegion", p); }},
+  };
+  for (const mxtest::NotAProject& bad : mxtest::not_projects(*this)) {
+    for (const auto& f : functions) {
+      SCOPED_TRACE(std::string(f.name) + " with " + bad.what);
+      EXPECT_EQ(f.call(*this, bad.pointer), 0);
+      EXPECT_EQ(error_code(), ERR_INVALID_ARGUMENT);
+    }
+  }
+  ASSERT_EQ(count(), 2);
+  EXPECT_EQ(at(0), marker);
+  EXPECT_EQ(at(1), region);
+
+  // The direct entries answer false; null still means the active project.
+  int number = -7;
+  auto index = api<bool (*)(ReaProject*, int, int*)>("MX_GetRegionMarkerIndex");
+  EXPECT_FALSE(index(reinterpret_cast<ReaProject*>(project()->tracks[0]), 1, &number));
+  EXPECT_EQ(number, -7);
+  EXPECT_TRUE(index(nullptr, 1, &number));
+  EXPECT_EQ(number, region.number);
+  EXPECT_EQ(error_code(), 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "not_projects.h"
 
 namespace fs = std::filesystem;
 
@@ -206,6 +207,31 @@ TEST_F(ProjectPathTest, ProjectAndResourceFoldersUseTheHostsPaths) {
             1);
   EXPECT_EQ(short_full.text(), std::string(project_path).substr(0, 4));
   EXPECT_EQ(short_added.text(), "Ta");
+}
+
+// A pointer that is not a live project never reaches the host's project functions: the
+// code, no output written, and the record path as it was.
+TEST_F(ProjectPathTest, PointersThatAreNotProjectsGiveTheCodeAndChangeNothing) {
+  constexpr int ERR_INVALID_ARGUMENT = 23;
+  set_record_path("/Rec");
+  for (const mxtest::NotAProject& bad : mxtest::not_projects(*this)) {
+    SCOPED_TRACE(bad.what);
+    Out before, after;
+    EXPECT_EQ(call("SetProjectInfoRecPath", bad.pointer, "/Other", before.data(), before.size), 0);
+    EXPECT_EQ(error_code(), ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(call("SetProjectInfoRecAddPath", bad.pointer, "sub", before.data(), before.size, after.data(),
+                   after.size),
+              0);
+    EXPECT_EQ(error_code(), ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(before.buffer[0], '#');
+    EXPECT_EQ(after.buffer[0], '#');
+  }
+  EXPECT_EQ(record_path(), "/Rec");
+  // Null still means the active project.
+  Out before;
+  EXPECT_EQ(call("SetProjectInfoRecPath", nullptr, "/Other", before.data(), before.size), 1);
+  EXPECT_EQ(before.text(), "/Rec");
+  EXPECT_EQ(record_path(), "/Other");
 }
 
 }  // namespace
