@@ -45,6 +45,12 @@ void* GetSetMediaItemTakeInfo(MediaItem_Take* tk, const char* parmname, void* se
     if (!setNewValue) return t->source;
     auto* source = static_cast<PCM_source*>(setNewValue);
     if (!live_source(source, __func__) || session().refused(t, key)) return nullptr;
+    // One source in two takes would be freed twice: the second take needs a duplicate.
+    MediaItem_Take* holder = media::holder_of(source);
+    if (holder && holder != t) {
+      Host::get().note_violation(std::string(__func__) + ": the source is already held by another take");
+      return nullptr;
+    }
     t->source = source;
     return source;
   }

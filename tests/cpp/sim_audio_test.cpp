@@ -204,6 +204,11 @@ TEST_F(SimAudio, TakeSourcesSwapWithoutDestroyingTheOldOne) {
   EXPECT_TRUE(live_source(old));
   destroy(old);
   EXPECT_FALSE(live_source(old));
+  // A source another take holds is refused: two owners would free it twice.
+  MediaItem_Take* other = item_with(path("a.wav"), 1, 0.5);
+  EXPECT_EQ(info(other, "P_SOURCE", fresh), nullptr);
+  EXPECT_NE(other->source, fresh);
+  EXPECT_EQ(host().take_violations().size(), 1u);
   EXPECT_EQ(info(take, "P_ITEM", nullptr), take->item);
   EXPECT_EQ(info(take, "P_TRACK", nullptr), take->item->track);
   EXPECT_EQ(info(take, "P_NOSUCHKEY", nullptr), nullptr);
