@@ -5,20 +5,17 @@
 
 #include "plugin/host_api.h"
 #include "plugin/mx_error.h"
+#include "plugin/project_check.h"
 
 namespace mx_api::cursol {
 
 using namespace mx_error;
+using mx_plugin::checked_project;
 
 namespace {
 
 // A frame count is far from a boundary when it is this much below it.
 constexpr double FRAME_TOLERANCE = 1e-6;
-
-ReaProject* checked_project(ReaProject* projID) {
-  if (projID && !ValidatePtr(projID, "ReaProject*")) raise(ERR_INVALID_ARGUMENT);
-  return projID;
-}
 
 double current_position(ReaProject* project) {
   return GetPlayState() != 0 ? GetPlayPositionEx(project) : GetCursorPositionEx(project);

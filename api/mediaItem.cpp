@@ -10,11 +10,13 @@
 #include "object/mx_Path.h"
 #include "plugin/api_registry.h"
 #include "plugin/mx_error.h"
+#include "plugin/project_check.h"
 #include "utility/mx_utility.h"
 
 namespace mx_api::mediaItem {
 
 using namespace mx_error;
+using mx_plugin::checked_project;
 using mx_api::cursol::frame_rate;
 using mx_api::cursol::seconds_to_frames;
 
@@ -25,11 +27,6 @@ constexpr int TYPE_BUFFER = 1024;
 constexpr int TAKE_NAME_BUFFER = 4096;
 
 // --- Checks, in the order every item operation makes them: item, take, source, value.
-
-ReaProject* checked_project(ReaProject* projID) {
-  if (projID && !ValidatePtr(projID, "ReaProject*")) raise(ERR_INVALID_ARGUMENT);
-  return projID;
-}
 
 MediaItem* live_item(MediaItem* item) {
   if (!ValidatePtr(item, "MediaItem*")) raise(ERR_INVALID_MEDIA_ITEM);
