@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "api/envelope.h"
+#include "api/item_forms.h"
 #include "api/mediaItem.h"
 #include "api/render.h"
 #include "plugin/api_registry.h"
@@ -298,11 +299,11 @@ bool SetMediaItemRIDEFORM(MediaItem* item, int ratioType) {
 }
 
 bool SetMediaIdRIDEFORM(ReaProject* projID, int itemID, int ratioType) {
-  return SetMediaItemRIDEFORM(GetMediaItem(projID, itemID), ratioType);
+  return SetMediaItemRIDEFORM(item_forms::item_at(projID, itemID, false), ratioType);
 }
 
 bool SetSelectedMediaIdRIDEFORM(ReaProject* projID, int selectItemID, int ratioType) {
-  return SetMediaItemRIDEFORM(GetSelectedMediaItem(projID, selectItemID), ratioType);
+  return SetMediaItemRIDEFORM(item_forms::item_at(projID, selectItemID, true), ratioType);
 }
 
 int SetMediaItemListRIDEFORM(std::vector<MediaItem*> itemList, int ratioType) {
