@@ -70,6 +70,23 @@ struct ecmascript_format {
   }
 };
 
+// The replaced text, cut at `limit` bytes. Matches are visited only while the result is
+// still short of the limit, so a pattern that matches everywhere in a long text (an
+// empty one, say) ends as soon as the caller's buffer is full.
+std::string replaced(const std::string& text, const boost::regex& pattern, const ecmascript_format& format,
+                     size_t limit) {
+  std::string out;
+  auto rest = text.cbegin();
+  for (boost::sregex_iterator it(text.cbegin(), text.cend(), pattern), end; it != end && out.size() < limit; ++it) {
+    out.append(it->prefix().first, it->prefix().second);
+    out += format(*it);
+    rest = (*it)[0].second;
+  }
+  if (out.size() < limit) out.append(rest, text.cend());
+  if (out.size() > limit) out.resize(limit);
+  return out;
+}
+
 }  // namespace
 
 bool CheckSameString(const char* textString, const char* checkString, bool* out) {
@@ -94,8 +111,8 @@ bool ReplaceSearchString(const char* textString, const char* searchString, const
     const boost::regex pattern(mx_utility::text(searchString),
                                boost::regex::ECMAScript | boost::regex::no_mod_m | boost::regex::no_mod_s);
     const std::string replacement = mx_utility::text(replaceString);
-    mx_utility::strcpy(out, size, boost::regex_replace(mx_utility::text(textString), pattern,
-                                                       ecmascript_format{replacement}));
+    const size_t limit = size > 0 ? static_cast<size_t>(size) - 1 : 0;
+    mx_utility::strcpy(out, size, replaced(mx_utility::text(textString), pattern, ecmascript_format{replacement}, limit));
   });
 }
 

@@ -81,7 +81,13 @@ bool is_pointer(const std::string& type) { return !type.empty() && type.back() =
 
 int integer_arg(lua_State* L, int i) {
   if (lua_isinteger(L, i)) return static_cast<int>(lua_tointeger(L, i));
-  if (lua_isnumber(L, i)) return static_cast<int>(static_cast<long long>(lua_tonumber(L, i)));
+  if (lua_isnumber(L, i)) {
+    // A float the bridge cannot carry as an integer (NaN, infinite, beyond 64 bits)
+    // arrives as 0 rather than as whatever the conversion happens to give.
+    const double v = lua_tonumber(L, i);
+    if (!(v > -9.2e18 && v < 9.2e18)) return 0;
+    return static_cast<int>(static_cast<long long>(v));
+  }
   return lua_toboolean(L, i) ? 1 : 0;
 }
 

@@ -115,6 +115,13 @@ TEST_F(Text, ReplaceCutsTheResultToTheCapacity) {
   char one[1] = {'z'};
   EXPECT_TRUE(api<Replace>("MX_ReplaceSearchString")("abc", "b", "x", one, 0));
   EXPECT_EQ(one[0], 'z');
+  // An empty pattern matches between every two bytes: over a long text with a long
+  // replacement the whole result would run to a terabyte, so the work stops once the
+  // buffer is full.
+  const std::string megabyte(1 << 20, 'm');
+  char small[64];
+  EXPECT_TRUE(api<Replace>("MX_ReplaceSearchString")(megabyte.c_str(), "", megabyte.c_str(), small, sizeof small));
+  EXPECT_EQ(std::string(small), std::string(63, 'm'));
 }
 
 TEST_F(Text, InvalidOrRunawayPatternsFailWithoutWriting) {
