@@ -759,8 +759,20 @@ bool GetMediaItemPeakList(MediaItem* item, std::vector<mx_object::mx_Peak>& peak
     // An item shorter than half a window has none, and the host would deliver none.
     if (!(windows >= 1)) raise(ERR_NO_PEAKS);
     const int n = static_cast<int>(windows);
-    std::vector<double> buffer(static_cast<size_t>(n) * 3, 0.0);
-    if ((GetMediaItemTake_Peaks(take, 1000.0, position, 1, n, 115, buffer.data()) & 0xFFFFF) == 0) raise(ERR_NO_PEAKS);
+    // The host counts the peak samples it returns in 20 bits, so a line longer than
+    // about 17 minutes is fetched in runs of at most that many windows; a run the host
+    // leaves unfilled reads as silence, as a short answer does.
+    constexpr int RUN = 0xFFFFF;
+    std::vector<double> maxima(static_cast<size_t>(n), 0.0), minima(static_cast<size_t>(n), 0.0);
+    std::vector<double> buffer(static_cast<size_t>(std::min(n, RUN)) * 3);
+    for (int first = 0; first < n; first += RUN) {
+      const int count = std::min(RUN, n - first);
+      std::fill(buffer.begin(), buffer.end(), 0.0);
+      const int got = GetMediaItemTake_Peaks(take, 1000.0, position + first * 0.001, 1, count, 115, buffer.data());
+      if (first == 0 && (got & 0xFFFFF) == 0) raise(ERR_NO_PEAKS);
+      std::copy_n(buffer.begin(), count, maxima.begin() + first);
+      std::copy_n(buffer.begin() + count, count, minima.begin() + first);
+    }
     const auto level = [](double v) {
       v = std::fabs(v);
       v = v < 0.0001 ? 0.0001 : std::floor(v * 10000 + 0.5) / 10000;
@@ -770,8 +782,8 @@ bool GetMediaItemPeakList(MediaItem* item, std::vector<mx_object::mx_Peak>& peak
     for (int j = 0; j < n; ++j) {
       mx_object::mx_Peak peak;
       peak.Time->set(static_cast<double>(j) * 0.001);
-      peak.MaxPeak->set(level(buffer[static_cast<size_t>(j)]));
-      peak.MinPeak->set(level(buffer[static_cast<size_t>(n + j)]));
+      peak.MaxPeak->set(level(maxima[static_cast<size_t>(j)]));
+      peak.MinPeak->set(level(minima[static_cast<size_t>(j)]));
       peakListOut.push_back(peak);
     }
   });

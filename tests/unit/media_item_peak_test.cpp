@@ -99,3 +99,31 @@ TEST_F(PeakList, OneRecordPerMillisecondWithLevelsInDecibels) {
 }
 
 }  // namespace
+
+namespace {
+
+// The host reports at most 0xFFFFF peak samples per call: a line of twenty minutes is
+// read in runs, and its last minutes carry their own levels instead of silence.
+TEST_F(PeakList, LinesLongerThanOneHostAnswerAreReadWhole) {
+  const int rate = 1000;  // one sample per window keeps the file small
+  const size_t windows = 20 * 60 * 1000;
+  std::vector<float> samples(windows, 0.25f);
+  for (size_t i = windows - 1000; i < windows; ++i) samples[i] = 0.5f;  // the last second
+  const std::string file = folder + "/long.wav";
+  mxtest::audio::write(file, samples, 1, rate, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+  MediaTrack* track = session().insert_track(session().active(), 0);
+  MediaItem* item = session().add_item(track);
+  item->position = 7.0;
+  item->length = static_cast<double>(windows) / rate;
+  session().add_take(item)->source = sim::open_file_source(file);
+  std::vector<mx_object::mx_Peak> peaks;
+  ASSERT_TRUE(mx_api::mediaItem::GetMediaItemPeakList(item, peaks));
+  ASSERT_EQ(peaks.size(), windows);
+  for (size_t j : {size_t{0}, size_t{0xFFFFE}, size_t{0xFFFFF}, size_t{0x100000}, windows - 1001}) {
+    EXPECT_DOUBLE_EQ(peaks[j].MaxPeak->value, -12.0412) << "window " << j;
+  }
+  EXPECT_DOUBLE_EQ(peaks[windows - 1].MaxPeak->value, -6.0206);
+  EXPECT_DOUBLE_EQ(peaks[windows - 1].Time->value, static_cast<double>(windows - 1) * 0.001);
+}
+
+}  // namespace
