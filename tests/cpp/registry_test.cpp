@@ -99,21 +99,9 @@ TEST_F(Registry, LoadRegistersThreeCallsPerDefinitionInOrderAndUnloadWithdrawsTh
     EXPECT_EQ(unload[i + 2].name, "-APIvararg_MX_" + name);
     EXPECT_EQ(unload[i + 2].value, load[i + 2].value) << name;
   }
-  // Every registered name is a known definition, each once, in the registration order.
-  std::vector<size_t> positions;
-  for (const auto& n : names) {
-    const auto at = std::find(ORDER.begin(), ORDER.end(), n);
-    ASSERT_NE(at, ORDER.end()) << n << " is not a known definition";
-    positions.push_back(static_cast<size_t>(at - ORDER.begin()));
-  }
-  EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
-  EXPECT_EQ(std::adjacent_find(positions.begin(), positions.end()), positions.end()) << "a definition twice";
-  // The track properties are all there.
-  for (size_t i = 0; i <= 54; ++i) {
-    if (i >= 2 && i <= 4) continue;    // insertion, with the hierarchy family
-    if (i >= 33 && i <= 35) continue;  // depth setters, with the hierarchy family
-    EXPECT_NE(std::find(names.begin(), names.end(), ORDER[i]), names.end()) << ORDER[i];
-  }
+  // Every definition, each once, in the registration order: 354 calls each way.
+  EXPECT_EQ(load.size(), 354u);
+  EXPECT_EQ(names, std::vector<std::string>(ORDER.begin(), ORDER.end()));
 }
 
 TEST_F(Registry, UnloadedFunctionsAreGoneAndReturnAfterTheNextLoad) {
