@@ -1,0 +1,273 @@
+#include "lua/MX_COBALT.h"
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "api/RIDEFORM.h"
+#include "api/UI.h"
+#include "api/VOXPAIR.h"
+#include "api/mediaItem.h"
+#include "api/path.h"
+#include "api/string.h"
+#include "api/track.h"
+#include "lua/lua_utility.h"
+#include "object/TrackDetail.h"
+#include "object/mx_Path.h"
+#include "object/mx_Peak.h"
+#include "plugin/Bridge_IF.h"
+#include "plugin/export.h"
+#include "plugin/mx_error.h"
+
+namespace MX_COBALT {
+
+namespace {
+
+using lua_utility::arg;
+using tracks = std::vector<MediaTrack*>;
+using strings = std::vector<std::string>;
+using track_details = std::vector<mx_object::TrackDetail>;
+using peaks = std::vector<mx_object::mx_Peak>;
+
+// Turns the exception being handled into the error code; nothing reaches the interpreter.
+void report_current() noexcept {
+  try {
+    throw;
+  } catch (const mx_error::CommonExeption& e) {
+    Bridge_IF::set_errorCode(e.code);
+  } catch (...) {
+    Bridge_IF::set_errorCode(mx_error::ERR_UNKNOWN);
+  }
+}
+
+// The result shapes. A null pointer leaves its key unset.
+template <class T>
+void push_result(lua_State* L, const std::vector<T*>& list) {
+  lua_createtable(L, 0, 0);
+  lua_Integer key = 0;
+  for (T* p : list) {
+    ++key;
+    if (!p) continue;
+    lua_pushinteger(L, key);
+    lua_pushlightuserdata(L, p);
+    lua_settable(L, -3);
+  }
+}
+void push_result(lua_State* L, const strings& list) { lua_utility::pushvalue(L, list); }
+template <class R>
+void push_result(lua_State* L, const std::vector<R>& records) {
+  lua_createtable(L, 0, 0);
+  lua_Integer key = 0;
+  for (const R& r : records) {
+    lua_pushinteger(L, ++key);
+    r.pushvalue(L);
+    lua_settable(L, -3);
+  }
+}
+void push_result(lua_State* L, int count) { lua_pushinteger(L, count); }
+void push_result(lua_State* L, bool flag) { lua_pushboolean(L, flag); }
+
+// Runs the operation into fresh outputs and returns them, in order, as Lua results. An
+// exception is reported and what had been built is still returned.
+template <class... Out, class Work>
+int returning(lua_State* L, Work work) noexcept {
+  std::tuple<Out...> out;
+  try {
+    std::apply(work, out);
+  } catch (...) {
+    report_current();
+  }
+  const int top = lua_gettop(L);
+  try {
+    std::apply([L](const Out&... o) { (push_result(L, o), ...); }, out);
+    return sizeof...(Out);
+  } catch (...) {
+    report_current();
+    lua_settop(L, top);
+    return 0;
+  }
+}
+
+// For work that pushes one result itself: nil instead when anything fails on the way.
+template <class Work>
+int one_or_nil(lua_State* L, Work work) noexcept {
+  const int top = lua_gettop(L);
+  try {
+    work();
+    return 1;
+  } catch (...) {
+    report_current();
+  }
+  lua_settop(L, top);
+  lua_pushnil(L);
+  return 1;
+}
+
+}  // namespace
+
+using namespace mx_api;
+
+int l_GetTrackItemList(lua_State* L) {
+  return returning<tracks>(L, [L](tracks& list) { track::GetTrackItemList(arg<ReaProject*>(L, 1), list); });
+}
+
+int l_GetTrackItemChildList(lua_State* L) {
+  return returning<tracks, int>(
+      L, [L](tracks& list, int& count) { track::GetTrackItemChildList(arg<MediaTrack*>(L, 1), list, count); });
+}
+
+int l_GetTrackIdChildList(lua_State* L) {
+  return returning<tracks, int>(L, [L](tracks& list, int& count) {
+    track::GetTrackIdChildList(arg<ReaProject*>(L, 1), arg<int>(L, 2), list, count);
+  });
+}
+
+int l_GetSelectedTrackIdChildList(lua_State* L) {
+  return returning<tracks, int>(L, [L](tracks& list, int& count) {
+    track::GetSelectedTrackIdChildList(arg<ReaProject*>(L, 1), arg<int>(L, 2), list);
+    count = static_cast<int>(list.size());
+  });
+}
+
+int l_GetTrackDepthList(lua_State* L) {
+  return returning<track_details>(
+      L, [L](track_details& records) { track::GetTrackDepthList(arg<ReaProject*>(L, 1), records); });
+}
+
+int l_GetSamePerfectTrackNameList(lua_State* L) {
+  return returning<track_details>(L, [L](track_details& records) {
+    track::GetSamePerfectTrackNameList(arg<ReaProject*>(L, 1), arg<std::string>(L, 2), records);
+  });
+}
+
+int l_GetIncludePerfectTrackNameList(lua_State* L) {
+  return returning<track_details>(L, [L](track_details& records) {
+    track::GetIncludePerfectTrackNameList(arg<ReaProject*>(L, 1), arg<std::string>(L, 2), records);
+  });
+}
+
+int l_GetFilePathList(lua_State* L) {
+  return returning<strings>(
+      L, [L](strings& list) { path::GetFilePathList(arg<std::string>(L, 1), arg<std::string>(L, 2), list); });
+}
+
+int l_GetStringSplitList(lua_State* L) {
+  return returning<strings>(
+      L, [L](strings& list) { string::GetStringSplitList(arg<std::string>(L, 1), arg<std::string>(L, 2), list); });
+}
+
+int l_GetUserInputList(lua_State* L) {
+  return returning<bool, strings>(L, [L](bool& entered, strings& list) {
+    entered = UI::GetUserInputList(arg<std::string>(L, 1), arg<int>(L, 2), arg<std::string>(L, 3),
+                                   arg<std::string>(L, 4), list);
+  });
+}
+
+int l_GetMediaItemPeakList(lua_State* L) {
+  return returning<peaks>(L, [L](peaks& records) { mediaItem::GetMediaItemPeakList(arg<MediaItem*>(L, 1), records); });
+}
+
+int l_GetMediaIdPeakList(lua_State* L) {
+  return returning<peaks>(
+      L, [L](peaks& records) { mediaItem::GetMediaIdPeakList(arg<ReaProject*>(L, 1), arg<int>(L, 2), records); });
+}
+
+int l_GetSelectedMediaIdPeakList(lua_State* L) {
+  return returning<peaks>(L, [L](peaks& records) {
+    mediaItem::GetSelectedMediaIdPeakList(arg<ReaProject*>(L, 1), arg<int>(L, 2), records);
+  });
+}
+
+int l_GetPathInfo(lua_State* L) {
+  return one_or_nil(L, [L] {
+    mx_object::mx_Path info;
+    path::GetPathInfo(arg<std::string>(L, 1), info);
+    info.pushvalue(L);
+  });
+}
+
+int l_Json_Deserialize(lua_State* L) {
+  return one_or_nil(L, [L] {
+    nlohmann::json value;
+    string::Json_Deserialize(arg<std::string>(L, 1), value);
+    lua_utility::pushvalue(L, value);
+  });
+}
+
+int l_Json_Serialize(lua_State* L) {
+  return one_or_nil(L, [L] {
+    Bridge_IF::reset_errorCode();
+    nlohmann::json value;
+    lua_utility::get_arg_json(L, 1, value);
+    std::string text;
+    string::Json_Serialize(value, text);
+    lua_pushlstring(L, text.data(), text.size());
+  });
+}
+
+int l_SetMediaItemListRIDEFORM(lua_State* L) {
+  try {
+    RIDEFORM::SetMediaItemListRIDEFORM(lua_utility::get_arg_array<MediaItem*>(L, 1), arg<int>(L, 2));
+  } catch (...) {
+    report_current();
+  }
+  return 0;
+}
+
+int l_VOXPAIR_InsertMediaItems(lua_State* L) {
+  return one_or_nil(L, [L] {
+    strings trackNames = lua_utility::get_arg_array<std::string>(L, 9);
+    strings unmatched;
+    VOXPAIR::VOXPAIR_InsertMediaItems(arg<std::string>(L, 1), arg<std::string>(L, 2), arg<double>(L, 3),
+                                      arg<double>(L, 4), arg<int>(L, 5), arg<bool>(L, 6), arg<bool>(L, 7),
+                                      arg<int>(L, 8), trackNames, unmatched);
+    push_result(L, unmatched);
+  });
+}
+
+#define MX_LUA_ENTRY(name) {"MX_" #name, &l_##name}
+const luaL_Reg reg[19] = {
+    MX_LUA_ENTRY(GetTrackItemList),
+    MX_LUA_ENTRY(GetTrackItemChildList),
+    MX_LUA_ENTRY(GetTrackIdChildList),
+    MX_LUA_ENTRY(GetSelectedTrackIdChildList),
+    MX_LUA_ENTRY(GetTrackDepthList),
+    MX_LUA_ENTRY(GetSamePerfectTrackNameList),
+    MX_LUA_ENTRY(GetIncludePerfectTrackNameList),
+    MX_LUA_ENTRY(GetFilePathList),
+    MX_LUA_ENTRY(GetStringSplitList),
+    MX_LUA_ENTRY(GetUserInputList),
+    MX_LUA_ENTRY(GetMediaItemPeakList),
+    MX_LUA_ENTRY(GetMediaIdPeakList),
+    MX_LUA_ENTRY(GetSelectedMediaIdPeakList),
+    MX_LUA_ENTRY(GetPathInfo),
+    MX_LUA_ENTRY(Json_Deserialize),
+    MX_LUA_ENTRY(Json_Serialize),
+    MX_LUA_ENTRY(SetMediaItemListRIDEFORM),
+    MX_LUA_ENTRY(VOXPAIR_InsertMediaItems),
+    {nullptr, nullptr},
+};
+#undef MX_LUA_ENTRY
+
+}  // namespace MX_COBALT
+
+MX_EXPORT int luaopen_reaper_MIXVALE_COBALT(lua_State* L) {
+  lua_createtable(L, 0, 0);
+  lua_checkstack(L, 19);
+  luaL_setfuncs(L, MX_COBALT::reg, 0);
+  lua_pushvalue(L, -1);
+  lua_setglobal(L, "MX_COBALT");
+  lua_getglobal(L, "reaper");
+  // Without a host table to install into, the module table itself is the result, so a
+  // script still reaches the functions and loading raises nothing.
+  if (lua_type(L, -1) != LUA_TTABLE) {
+    lua_settop(L, -2);
+    return 1;
+  }
+  for (const luaL_Reg* entry = MX_COBALT::reg; entry->name; ++entry) {
+    lua_pushstring(L, entry->name);
+    lua_pushcclosure(L, entry->func, 0);
+    lua_settable(L, -3);
+  }
+  return 1;
+}
