@@ -1,5 +1,7 @@
 #include "lua/MX_COBALT.h"
 
+#include <algorithm>
+#include <climits>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -56,7 +58,8 @@ void push_result(lua_State* L, const std::vector<T*>& list) {
 void push_result(lua_State* L, const strings& list) { lua_utility::pushvalue(L, list); }
 template <class R>
 void push_result(lua_State* L, const std::vector<R>& records) {
-  lua_createtable(L, 0, 0);
+  // Sized at once: a long list (an hour of peaks) is not regrown record by record.
+  lua_createtable(L, static_cast<int>(std::min<size_t>(records.size(), INT_MAX)), 0);
   lua_Integer key = 0;
   for (const R& r : records) {
     lua_pushinteger(L, ++key);

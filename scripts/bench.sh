@@ -10,3 +10,4 @@ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DMX_TESTS=OFF >/dev/null
 cmake --build "$dir" -j "$(nproc)" --target mx_bench mx_voxpair_bench
 "$dir/bench/mx_bench"
 "$dir/bench/mx_voxpair_bench"
+cmake --build "$dir" -j "$(nproc)" --target mxhost54 reaper_MIXVALE_COBALT_for_7.x && "$dir/simhost/mxhost54" bench/lua_lists.lua
