@@ -6,7 +6,8 @@ set -euo pipefail
 PACKAGES=(build-essential cmake pkg-config git
   liblua5.4-dev liblua5.3-dev nlohmann-json3-dev libboost-regex-dev
   googletest libgtest-dev python3 python3-pytest
-  libsndfile1-dev libebur128-dev espeak-ng)
+  libsndfile1-dev libebur128-dev espeak-ng
+  python3-dev python3-matplotlib)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
