@@ -1,17 +1,21 @@
-"""Loads the built plug-in named by MX_PLUGIN with ctypes, the way a host script does,
-with every container export declared before use."""
+"""Loads the built plug-in with ctypes through the shipped module, the way a host script
+does, with every export declared before use."""
 
 import ctypes
 import os
+import sys
+from pathlib import Path
 
 import pytest
 
-H = ctypes.c_uint64  # every handle
-TEXT_BUFFER = 1024  # the least a caller's text buffer must hold
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "python"))
+import mixvale_cobalt  # noqa: E402  (the shipped module, from the source tree)
 
-SCALARS = {"ptr": ctypes.c_void_p, "int": ctypes.c_int, "double": ctypes.c_double, "bool": ctypes.c_bool}
-SETTABLE = {**SCALARS, "string": ctypes.c_char_p}
-DEFAULTS = {"ptr": None, "int": 0, "double": 0.0, "bool": False, "string": b""}
+TEXT_BUFFER = mixvale_cobalt.TEXT_BUFFER  # the least a caller's text buffer must hold
+
+SCALARS = mixvale_cobalt.SCALARS
+SETTABLE = mixvale_cobalt.VALUE_TYPES
+DEFAULTS = mixvale_cobalt.DEFAULTS
 SAMPLE = {"ptr": 0x7F00DEADBEE0, "int": -123456, "double": -12.75, "bool": True, "string": b"line_01.wav"}
 
 # Record fields and the value type a script stores in each (a track is a pointer).
@@ -21,45 +25,12 @@ FIELDS = {
     "mx_Peak": dict.fromkeys(["Time", "MaxPeak", "MinPeak", "Frequency", "Pos", "PointVol"], "double"),
 }
 
-
-def _signatures():
-    c_int, c_char_p = ctypes.c_int, ctypes.c_char_p
-    sig = {
-        "py_create_array": (H, []),
-        "py_create_map": (H, []),
-        "py_create_mxList_array": (H, []),
-        "py_create_mxObj_inarray": (H, [H, c_char_p]),
-        "py_get_obj_size": (c_int, [H]),
-        "py_get_string_inarray": (None, [H, c_int, c_char_p]),
-        "py_get_string_inmap": (None, [H, c_int, c_char_p, c_char_p]),
-        "py_get_string_inmxobj": (None, [H, c_char_p, c_char_p]),
-        "py_get_key_inmxObj": (None, [H, c_int, c_char_p, c_char_p]),
-        "py_release_obj": (None, [H]),
-        "py_release_obj2": (None, [H]),
-    }
-    for name, ctype in SETTABLE.items():
-        sig[f"py_set_array_{name}"] = (None, [H, ctype])
-        sig[f"py_set_map_{name}"] = (None, [H, c_char_p, ctype])
-        sig[f"py_set_{name}_inmxObj"] = (None, [H, c_char_p, ctype])
-    for name, ctype in SCALARS.items():
-        sig[f"py_get_{name}_inarray"] = (ctype, [H, c_int])
-        sig[f"py_get_{name}_inmap"] = (ctype, [H, c_int, c_char_p])
-        sig[f"py_get_{name}_inmxobj"] = (ctype, [H, c_char_p])
-    return sig
+# The container and record exports, as the shipped module declares them.
+SIGNATURES = {name: mixvale_cobalt.SIGNATURES[name] for name in mixvale_cobalt.CONTAINER_FUNCTIONS}
 
 
-SIGNATURES = _signatures()
-
-
-class Cobalt:
-    """The plug-in's exports plus the buffer handling a script writes around them."""
-
-    def __init__(self, path):
-        self.lib = ctypes.CDLL(path)
-        for name, (restype, argtypes) in SIGNATURES.items():
-            fn = getattr(self.lib, name)
-            fn.restype, fn.argtypes = restype, argtypes
-            setattr(self, name, fn)
+class Cobalt(mixvale_cobalt.Cobalt):
+    """The plug-in's exports plus the buffer checks a test writes around them."""
 
     @staticmethod
     def buffer():
@@ -109,7 +80,9 @@ class Cobalt:
 
 @pytest.fixture(scope="session")
 def mx():
-    path = os.environ.get("MX_PLUGIN")
+    # MX_PLUGIN names a build loaded on its own; inside the simulated host MXSIM_PLUGIN
+    # names the instance the host loaded.
+    path = os.environ.get("MX_PLUGIN") or os.environ.get("MXSIM_PLUGIN")
     if not path:
-        pytest.fail("MX_PLUGIN must name the built plug-in")
+        pytest.fail("MX_PLUGIN or MXSIM_PLUGIN must name the built plug-in")
     return Cobalt(path)

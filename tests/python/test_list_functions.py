@@ -7,41 +7,12 @@ import json
 
 import pytest
 
-H = ctypes.c_uint64
 P = ctypes.c_void_p
-OUT = ctypes.POINTER(ctypes.c_void_p)
-c_int, c_char_p, c_bool, c_double = ctypes.c_int, ctypes.c_char_p, ctypes.c_bool, ctypes.c_double
-
-LIST_SIGNATURES = {
-    "py_GetTrackItemList": (c_bool, [P, OUT]),
-    "py_GetTrackItemChildList": (c_bool, [P, OUT, ctypes.POINTER(c_int)]),
-    "py_GetTrackIdChildList": (c_bool, [P, c_int, OUT, ctypes.POINTER(c_int)]),
-    "py_GetSelectedTrackIdChildList": (c_bool, [P, c_int, OUT, ctypes.POINTER(c_int)]),
-    "py_GetTrackDepthList": (c_bool, [P, OUT]),
-    "py_GetSamePerfectTrackNameList": (c_bool, [P, c_char_p, OUT]),
-    "py_GetIncludePerfectTrackNameList": (c_bool, [P, c_char_p, OUT]),
-    "py_GetFilePathList": (c_bool, [c_char_p, c_char_p, OUT]),
-    "py_GetStringSplitList": (c_bool, [c_char_p, c_char_p, OUT]),
-    "py_GetUserInputList": (c_bool, [c_char_p, c_int, c_char_p, c_char_p, OUT]),
-    "py_GetMediaItemPeakList": (c_bool, [P, OUT]),
-    "py_GetMediaIdPeakList": (c_bool, [P, c_int, OUT]),
-    "py_GetSelectedMediaIdPeakList": (c_bool, [P, c_int, OUT]),
-    "py_GetPathInfo": (c_int, [c_char_p, c_char_p, c_int]),
-    "py_SetMediaItemListRIDEFORM": (c_int, [c_char_p, c_int]),
-    "py_VOXPAIR_InsertMediaItems": (
-        c_int,
-        [c_char_p, c_char_p, c_double, c_double, c_int, c_bool, c_bool, c_int, c_char_p, c_char_p, c_int],
-    ),
-}
 
 
 @pytest.fixture(scope="module")
 def lists(mx):
-    for name, (restype, argtypes) in LIST_SIGNATURES.items():
-        fn = getattr(mx.lib, name)
-        fn.restype, fn.argtypes = restype, argtypes
-        setattr(mx, name, fn)
-    return mx
+    return mx  # the shipped module declares the list functions with the containers
 
 
 def strings(mx, handle):
