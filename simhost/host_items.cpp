@@ -98,9 +98,11 @@ Key<typename member<decltype(Field)>::object> field(const char* name) {
 }
 
 const Key<MediaItem> item_keys[] = {
-    {"D_POSITION", [](const MediaItem& i) { return i.position; },
+    {"D_POSITION", [](const MediaItem& i) { return static_cast<double>(i.position); },
      [](MediaItem& i, double value) {
-       if (!from_double(value, Rule::any, i.position)) return false;
+       double position = 0;
+       if (!from_double(value, Rule::any, position)) return false;
+       i.position = position;
        session().reorder_items(i.track);
        return true;
      }},
@@ -121,7 +123,13 @@ const Key<MediaItem> item_keys[] = {
     field<&MediaItem::fade_out_len, Rule::non_negative>("D_FADEOUTLEN"),
     field<&MediaItem::fade_in_shape>("C_FADEINSHAPE"),
     field<&MediaItem::fade_out_shape>("C_FADEOUTSHAPE"),
-    field<&MediaItem::selected>("B_UISEL"),
+    {"B_UISEL", [](const MediaItem& i) { return to_double<bool>(i.selected); },
+     [](MediaItem& i, double value) {
+       bool selected = false;
+       if (!from_double(value, Rule::any, selected)) return false;
+       i.selected = selected;
+       return true;
+     }},
     {"I_CURTAKE", [](const MediaItem& i) { return to_double(std::max(i.active_take, 0)); },
      [](MediaItem& i, double value) {
        int index = 0;
@@ -198,21 +206,16 @@ MediaItem* GetMediaItem(ReaProject* proj, int itemidx) {
   return nullptr;
 }
 
-std::vector<MediaItem*> selected_items(ReaProject* p) {
-  std::vector<MediaItem*> out;
-  for (MediaItem* item : session().items_of(p))
-    if (item->selected) out.push_back(item);
-  return out;
-}
-
+// The session keeps the selection counted per track, as the host answers these without
+// walking the project.
 int CountSelectedMediaItems(ReaProject* proj) {
   ReaProject* p = live_project(proj, __func__);
-  return p ? count_of(selected_items(p)) : 0;
+  return p ? p->selected_items : 0;
 }
 
 MediaItem* GetSelectedMediaItem(ReaProject* proj, int selitem) {
   ReaProject* p = live_project(proj, __func__);
-  return p ? at(selected_items(p), selitem) : nullptr;
+  return p ? session().selected_item(p, selitem) : nullptr;
 }
 
 bool IsMediaItemSelected(MediaItem* item) {
@@ -367,7 +370,7 @@ int InsertMedia(const char* file, int mode) {
   const int kind = mode & 3;
   if (!file || (kind != to_current_track && kind != on_new_track && kind != as_takes)) return 0;
   MediaTrack* current = current_track(p);
-  const std::vector<MediaItem*> targets = kind == as_takes ? selected_items(p) : std::vector<MediaItem*>{};
+  const std::vector<MediaItem*> targets = kind == as_takes ? session().selected_items_of(p) : std::vector<MediaItem*>{};
   if ((kind == to_current_track && !current) || (kind == as_takes && targets.empty())) return 0;
   PCM_source* source = open_file_source(file);
   if (!source) return 0;
@@ -389,7 +392,7 @@ int InsertMedia(const char* file, int mode) {
     for (MediaTrack* t : p->tracks) t->selected = t == track;
     p->last_touched = track;
   }
-  for (MediaItem* item : session().items_of(p)) item->selected = false;
+  for (MediaItem* item : session().selected_items_of(p)) item->selected = false;
   MediaItem* item = session().add_item(track);
   item->position = p->edit_cursor;
   item->length = source->GetLength();

@@ -17,7 +17,8 @@ double GetProjectLength(ReaProject* proj) {
   ReaProject* p = live_project(proj, __func__);
   if (!p) return 0;
   double end = 0;
-  for (const MediaItem* item : session().items_of(p)) end = std::max(end, item->position + item->length);
+  for (const MediaTrack* track : p->tracks)
+    for (const MediaItem* item : track->items) end = std::max(end, item->position + item->length);
   for (const auto& m : p->markers) end = std::max(end, m->is_region ? m->end : m->pos);
   return end;
 }

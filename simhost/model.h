@@ -21,6 +21,38 @@ struct MediaItem_Take;
 struct TrackEnvelope;
 class PCM_source;
 
+namespace sim {
+
+// A field whose changes the session hears of, so that what it derives from the field
+// (a track's item order, selection counts, folder depths) stays current however the
+// field is written: through a host function or directly by a test.
+template <class T, class Owner, void (*Changed)(Owner&)>
+class watched {
+ public:
+  explicit watched(Owner* owner) : owner_(owner) {}
+  watched(const watched&) = delete;
+  watched& operator=(const watched& other) { return *this = other.value_; }
+  watched& operator=(T value) {
+    // A NaN compares unequal to itself and is passed on as a change.
+    if (!(value == value_)) {
+      value_ = value;
+      Changed(*owner_);
+    }
+    return *this;
+  }
+  operator T() const { return value_; }
+
+ private:
+  Owner* owner_;
+  T value_{};
+};
+
+void folder_change_changed(MediaTrack& track);
+void item_position_changed(MediaItem& item);
+void item_selection_changed(MediaItem& item);
+
+}  // namespace sim
+
 // A marker or a region. Markers and regions are numbered apart: marker 1 and region 1
 // can both exist. A colour of 0 is the default colour; a custom one carries 0x1000000.
 struct ProjectMarker {
@@ -48,16 +80,31 @@ struct ReaProject {
   int play_state = 0;         // 0 stopped, &1 playing, &2 paused, &4 recording
   double play_position = 0;   // the heard position while not stopped
   MediaTrack* last_touched = nullptr;  // the current track for InsertMedia
+
+  // Derived from the track list and the folder changes; rebuilt in one pass when a track
+  // is inserted or deleted or a folder change is written (Session::depth_of).
+  bool hierarchy_stale = true;
+  std::vector<int> depths, parents;  // by track index; parent -1 at the top level
+  int selected_items = 0;            // kept by item selection, addition and deletion
 };
 
 struct MediaTrack {
   ReaProject* project = nullptr;
   bool is_master = false;
   std::string name;
-  double mute = 0, solo = 0, volume = 1.0, pan = 0, folder_depth = 0;
+  double mute = 0, solo = 0, volume = 1.0, pan = 0;
+  sim::watched<double, MediaTrack, &sim::folder_change_changed> folder_depth{this};
   int color = 0;
   bool selected = false;
   std::vector<MediaItem*> items;  // by position; equal positions keep insertion order
+
+  // Bookkeeping of the session: the last index this track was found at, the items whose
+  // position changed since the order was last restored (one of them, or several), and
+  // how many of the items are selected.
+  mutable int index_hint = -1;
+  MediaItem* moved_item = nullptr;
+  bool items_unordered = false;
+  int selected_items = 0;
 };
 
 struct EnvelopePoint {
@@ -92,8 +139,10 @@ struct MediaItem_Take {
 
 struct MediaItem {
   MediaTrack* track = nullptr;
-  double position = 0, length = 0, volume = 1;
-  bool mute = false, loop_source = false, selected = false;
+  sim::watched<double, MediaItem, &sim::item_position_changed> position{this};
+  double length = 0, volume = 1;
+  bool mute = false, loop_source = false;
+  sim::watched<bool, MediaItem, &sim::item_selection_changed> selected{this};
   int mute_solo = 0;  // "C_MUTE_SOLO": the solo override that B_MUTE clears
   int lock = 0;
   double fade_in_len = 0, fade_out_len = 0;
@@ -101,6 +150,7 @@ struct MediaItem {
   std::vector<MediaItem_Take*> takes;
   int active_take = -1;  // index into takes, -1 without takes
   uint64_t serial = 0;   // insertion order, which breaks position ties
+  bool attached = false;  // on its track's list (a deleted item is not)
   MediaItem_Take* active() const {
     return active_take >= 0 && active_take < static_cast<int>(takes.size()) ? takes[static_cast<size_t>(active_take)]
                                                                             : nullptr;
@@ -125,6 +175,8 @@ class Session {
   // The project a host call means: null is the active one; a dead pointer means none.
   ReaProject* resolve(ReaProject* project) const;
 
+  // Track lookups answer in constant time, as the host's do: indices are remembered per
+  // track and depths and parents kept per project, rebuilt in one pass after a change.
   MediaTrack* insert_track(ReaProject* project, int index);
   void delete_track(MediaTrack* track);
   int index_of(const MediaTrack* track) const;  // -1 for the master or a dead track
@@ -142,15 +194,24 @@ class Session {
   void delete_take(MediaItem_Take* take);
   // Moves an item to another track of its project, keeping position, takes and selection.
   void move_item(MediaItem* item, MediaTrack* track);
-  // Restores a track's position order after an item's position changed.
+  // Restores a track's position order after an item's position changed: one item moved
+  // is put in its place, several are sorted again.
   void reorder_items(MediaTrack* track);
   // Every item of a project, track by track, each track in its own order.
   std::vector<MediaItem*> items_of(ReaProject* project) const;
+  // The project's selected items in that order, and the one at `index` among them
+  // (null out of range), found through the per-track counts.
+  std::vector<MediaItem*> selected_items_of(ReaProject* project) const;
+  MediaItem* selected_item(ReaProject* project, int index) const;
   // Sources are registered live while some take or caller owns them.
   void adopt_source(PCM_source* source);
   void forget_source(PCM_source* source);
 
   bool is_live(const void* object, const char* type) const;
+
+  // Keeps the selection counts of an item's track and project; called as the item's
+  // selection changes.
+  static void count_selection(const MediaItem& item, int change);
 
   // Fault injection: the host refuses `key` (a parameter name or a function name) on
   // `object`.
@@ -164,6 +225,9 @@ class Session {
   template <class T>
   T* make(const char* type);
   void kill(const void* object) { live_.erase(object); }
+  void rebuild_hierarchy(ReaProject* project) const;
+  void attach(MediaItem* item, MediaTrack* track);
+  void detach(MediaItem* item);
 
   std::deque<std::shared_ptr<void>> storage_;
   std::unordered_map<const void*, std::string> live_;
