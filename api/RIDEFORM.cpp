@@ -316,6 +316,7 @@ int SetMediaItemListRIDEFORM(std::vector<MediaItem*> itemList, int ratioType) {
 }
 
 namespace {
+MX_FAMILY("Level riding");
 const mx_plugin::registrar definitions[] = {
     MX_DEF(81, SetMediaItemRIDEFORM, flag_void, "item,ratioType", "Set Media Item RIDEFORM"),
     MX_DEF(82, SetMediaIdRIDEFORM, flag_void, "projID,itemID,ratioType", "Set Media ID RIDEFORM"),

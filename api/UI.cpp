@@ -41,6 +41,7 @@ bool GetUserInputList(const std::string& title, int inputNum, const std::string&
 }
 
 namespace {
+MX_FAMILY("Dialogs");
 const mx_plugin::registrar definitions[] = {
     MX_DEF(99, ShowMessageBox_Ex, flag_bool, "messageStr,windowTitleStr,windowType,pushedButtonTypeOut",
            "message window"),

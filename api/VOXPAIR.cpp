@@ -177,6 +177,7 @@ int VOXPAIR_InsertMediaItems(std::string subjectLangPath, std::string baseLangPa
 }
 
 namespace {
+MX_FAMILY("Bilingual insertion");
 const mx_plugin::registrar definitions[] = {
     MX_DEF_LIST(104, VOXPAIR_InsertMediaItems, "void",
                 "const char*,const char*,double,double,int,bool,bool,int,stringArray*,stringArray*",

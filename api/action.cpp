@@ -53,6 +53,7 @@ bool ActionMediaItemSelectKeep(MediaItem* item, int cmdID) {
 }
 
 namespace {
+MX_FAMILY("Actions");
 const mx_plugin::registrar definitions[] = {
     MX_DEF(90, ActionMediaItemSelectKeep, flag_void, "item,cmdID", "Action MediaItem SelectKeep"),
     MX_DEF(91, ActionMediaIdSelectKeep, flag_void, "projID,itemID,cmdID", "Action MediaID SelectKeep"),

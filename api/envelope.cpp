@@ -44,6 +44,7 @@ bool SetMediaItemEnvelopeAllOFF(MediaItem* item) {
 }
 
 namespace {
+MX_FAMILY("Envelopes");
 const mx_plugin::registrar definitions[] = {
     MX_DEF(96, SetMediaItemEnvelopeAllOFF, flag_void, "item", "SetMediaItemEnvelopeAllOFF"),
     MX_DEF(97, SetMediaIdEnvelopeAllOFF, flag_void, "projID,itemID", "SetMediaIdEnvelopeAllOFF"),

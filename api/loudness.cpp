@@ -64,6 +64,7 @@ bool SetMediaItemLoudnessMaxMomentary(MediaItem* item, double setMaxMomentary, d
 }
 
 namespace {
+MX_FAMILY("Loudness");
 const mx_plugin::registrar definitions[] = {
     MX_DEF(84, GetMediaItemLoudnessMaxMomentary, status_void, "item,maxMomentaryOut,maxMomentaryPosOut",
            "Get Media Item Momenatary"),

@@ -126,6 +126,7 @@ bool DeleteAllRegion(ReaProject* projID) {
 }
 
 namespace {
+MX_FAMILY("Regions and markers");
 const mx_plugin::registrar definitions[] = {
     MX_DEF(70, GetRegionMarkerIndex, int_out, "projID,regionID", "Get RegionMarker Index"),
     MX_DEF(71, GetRegionMarkerPosition, flag_void, "projID,regionID,startPosOut,endPosOut",

@@ -797,6 +797,7 @@ bool GetSelectedMediaIdPeakList(ReaProject* proj, int selectItemID, std::vector<
 }
 
 namespace {
+MX_FAMILY("Media items");
 const mx_plugin::registrar definitions[] = {
     MX_DEF_LIST(115, GetMediaItemPeakList, "void", "MediaItem*,ObjectArray*", "item,peakListOut",
                 "Get peak list of media item"),

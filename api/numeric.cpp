@@ -83,6 +83,7 @@ bool FormatNumDigit(int num, int digit, char* out, int size) {
 }
 
 namespace {
+MX_FAMILY("Numbers");
 const mx_plugin::registrar definitions[] = {
     MX_DEF(66, GetRandomNumInteger, int_out, "low,high", "Get Random Num Integer"),
     MX_DEF(67, GetRandomNumDouble, flag_void, "low,high,doubleType,randomOut", "Get Random Num Double"),

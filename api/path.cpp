@@ -149,6 +149,7 @@ int GetPathInfo(std::string path, mx_object::mx_Path& info) {
 }
 
 namespace {
+MX_FAMILY("Paths and files");
 const mx_plugin::registrar definitions[] = {
     MX_DEF_LIST(100, GetPathInfo, "void", "const char*,PathInfo*", "filePath,pathInfoOut", "Get path infomation object"),
     MX_DEF(64, SetPathFolder, flag_void, "folderPath,folderName,timeType,fullPathOut,fullPathOut_sz",

@@ -85,6 +85,7 @@ bool SetResoucePathFolder(const char* folderName, int timeType, char* fullPathOu
 }
 
 namespace {
+MX_FAMILY("Project paths");
 const mx_plugin::registrar definitions[] = {
     MX_DEF(60, SetProjectInfoRecPath, flag_void, "projID,path,beforePathOut,beforePathOut_sz",
            "Set ProjectInfo RecPath"),

@@ -35,6 +35,7 @@ bool RenderMediaItemActiveTake(MediaItem* item) {
 }
 
 namespace {
+MX_FAMILY("Rendering");
 const mx_plugin::registrar definitions[] = {
     MX_DEF(93, RenderMediaItemActiveTake, flag_void, "item", "RenderMediaItemActiveTake"),
     MX_DEF(94, RenderMediaIdActiveTake, flag_void, "projID,itemID", "RenderMediaIdActiveTake"),

@@ -187,6 +187,7 @@ int Json_Serialize(const nlohmann::json& value, std::string& text) {
 }
 
 namespace {
+MX_FAMILY("Text");
 const mx_plugin::registrar definitions[] = {
     MX_DEF_LIST(101, Json_Deserialize, "void", "const char*,object*", "jsonStr,objOut", "Convert json string to object"),
     MX_DEF_LIST(102, Json_Serialize, "void", "object*,string*", "obj,jsonStrOut", "Convert object to json string"),

@@ -437,6 +437,7 @@ bool GetSelectedTrackIdChildList(ReaProject* projID, int selectTrackID, std::vec
 }
 
 namespace {
+MX_FAMILY("Tracks");
 const mx_plugin::registrar definitions[] = {
     MX_DEF(0, GetTrackItemSelect, pointer, "projID,trackID,trackType", "Get track item select"),
     MX_DEF(1, GetSelectedTrackFirstInfo, pointer, "projID,trackIdOut", "Get select track first info"),

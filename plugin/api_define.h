@@ -30,6 +30,8 @@ struct api_define {
   std::string apidef_unreg_name;
   std::string apivararg_unreg_name;
   std::vector<char> apidef;
+  // The heading of the operation family whose block declared it; the host never reads it.
+  std::string family;
 
   static constexpr size_t APIDEF_SIZE = 1024;
 };

@@ -21,7 +21,8 @@ api_define make_api_define(const char* name, void* func, void* vararg, api_defin
                     ("-APIdef_" + n).c_str(), ("-APIvararg_" + n).c_str());
 }
 
-registrar::registrar(int index, api_define definition) {
+registrar::registrar(int index, const char* family, api_define definition) {
+  definition.family = family;
   std::vector<int>& at = positions();
   const auto place = std::upper_bound(at.begin(), at.end(), index);
   const auto offset = place - at.begin();

@@ -11,6 +11,11 @@
 // "bool"); `status_void` returns the operation's int status, 0 on success and 1 on failure
 // (declared "void"). List-returning functions, reached through the Lua and Python bindings, are
 // declared with explicit texts and the empty entry: MX_DEF_LIST(105, Name, "void", ...).
+//
+// Each file's block is preceded, inside the same unnamed namespace, by the heading of its
+// family for the API reference; a block without one does not compile:
+//
+//   MX_FAMILY("Tracks");
 #pragma once
 
 #include <cstdint>
@@ -172,9 +177,9 @@ api_define define_list(const char* name, api_define::return_type_fn return_type,
                          return_type, param_types, param_names, help);
 }
 
-// Places a definition at its position in the registration order.
+// Places a definition at its position in the registration order, under its family.
 struct registrar {
-  registrar(int index, api_define definition);
+  registrar(int index, const char* family, api_define definition);
 };
 
 // The position each entry of api_define_list() was declared with (for the tests of order).
@@ -182,10 +187,13 @@ const std::vector<int>& api_define_positions();
 
 }  // namespace mx_plugin
 
+#define MX_FAMILY(heading) constexpr const char* mx_family = heading
 #define MX_DEF(index, Name, cls, names, help)                                                                 \
-  ::mx_plugin::registrar(index, ::mx_plugin::define<Name, ::mx_plugin::result_class::cls,                      \
-                                                    ::mx_plugin::count_names(names)>(#Name, names, help))
+  ::mx_plugin::registrar(index, mx_family,                                                                    \
+                         ::mx_plugin::define<Name, ::mx_plugin::result_class::cls,                            \
+                                             ::mx_plugin::count_names(names)>(#Name, names, help))
 #define MX_DEF_LIST(index, Name, ret, types, names, help)                                                     \
-  ::mx_plugin::registrar(index, ::mx_plugin::define_list<::mx_plugin::count_names(types),                      \
-                                                         ::mx_plugin::count_names(names)>(                     \
-                                    #Name, [] { return std::string(ret); }, types, names, help))
+  ::mx_plugin::registrar(index, mx_family,                                                                    \
+                         ::mx_plugin::define_list<::mx_plugin::count_names(types),                            \
+                                                  ::mx_plugin::count_names(names)>(                           \
+                             #Name, [] { return std::string(ret); }, types, names, help))
