@@ -35,9 +35,14 @@ def test_bare_results_and_tuples_of_every_parameter():
     assert RPR_GetTrackName(track, "", 64) == (True, track, "Dialog", 64)
     assert RPR_GetTrackName(track, "", 4) == (True, track, "Dia", 4)
     assert RPR_GetTrackName(track, "", 0) == (True, track, "", 0)
+    assert RPR_GetTrackName(track, "", -5) == (True, track, "", -5)
     # bool* and double outputs beside the result.
     fps, proj, drop = RPR_TimeMap_curFrameRate(0, False)
     assert (fps, proj, drop) == (30.0, 0, False)
+    # Every kind of output at once, a text among them.
+    index = RPR_AddProjectMarker2(0, True, 1.5, 4.0, "Scene 2", -1, 0)
+    assert RPR_EnumProjectMarkers3(0, 0, False, 0, 0, "", 0, 0) == (1, 0, 0, True, 1.5, 4.0, "Scene 2", index, 0)
+    assert RPR_EnumProjectMarkers3(0, 1, False, 0, 0, "", 0, 0)[0] == 0
 
 
 @pytest.mark.parametrize("null", [None, 0, "", "(ReaProject*)0x0", "(ReaProject*)0x0000000000000000"])
