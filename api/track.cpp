@@ -279,19 +279,36 @@ void append_named(ReaProject* projID, std::vector<mx_object::TrackDetail>& recor
 
 }  // namespace
 
-bool GetTrackDepthList(ReaProject* projID, std::vector<mx_object::TrackDetail>& records) {
+// The host answers track and depth lookups in constant time, so the list costs one call
+// of each per track and nothing that grows with the project.
+bool VisitTrackDepthList(ReaProject* projID, TrackDepthVisitor& visitor) {
   return frame([&] {
-    const int count = track_count(projID);
+    ReaProject* project = checked_project(projID);
+    const int count = CountTracks(project);
+    visitor.count(count);
     for (int i = 0; i < count; ++i) {
-      int depth = 0;
-      if (!GetTrackIdDepth(projID, i, &depth)) fail_as_reported();
-      mx_object::TrackDetail record;
-      record.Track->set(GetTrackItemSelect(projID, i, 0));
-      record.Depth->set(depth);
-      records.push_back(record);
+      MediaTrack* track = GetTrack(project, i);
+      if (!track) raise(ERR_INVALID_TRACK);
+      visitor.track(track, GetTrackDepth(track));
     }
-    Bridge_IF::reset_errorCode();
   });
+}
+
+bool GetTrackDepthList(ReaProject* projID, std::vector<mx_object::TrackDetail>& records) {
+  class into_records final : public TrackDepthVisitor {
+   public:
+    explicit into_records(std::vector<mx_object::TrackDetail>& records) : records_(records) {}
+    void count(int tracks) override { records_.reserve(records_.size() + static_cast<size_t>(tracks)); }
+    void track(MediaTrack* track, int depth) override {
+      mx_object::TrackDetail& record = records_.emplace_back();
+      record.Track->set(track);
+      record.Depth->set(depth);
+    }
+
+   private:
+    std::vector<mx_object::TrackDetail>& records_;
+  } into(records);
+  return VisitTrackDepthList(projID, into);
 }
 
 bool GetSamePerfectTrackNameList(ReaProject* projID, std::string checkName,

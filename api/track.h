@@ -59,6 +59,18 @@ bool GetSelectedTrackIdChildList(ReaProject* projID, int selectTrackID, std::vec
 // Track records, appended: every track with "Track" and "Depth"; the tracks whose name
 // equals `checkName` (byte for byte), or contains it ignoring case, with "Track" and "Index".
 bool GetTrackDepthList(ReaProject* projID, std::vector<mx_object::TrackDetail>& records);
+// The depth list handed over a track at a time, for a caller that builds its own form of
+// it (the Lua module's tables) with no records on the way: the count once, then each
+// track in order with its depth. Codes and result as GetTrackDepthList.
+class TrackDepthVisitor {
+ public:
+  virtual void count(int tracks) = 0;
+  virtual void track(MediaTrack* track, int depth) = 0;
+
+ protected:
+  ~TrackDepthVisitor() = default;
+};
+bool VisitTrackDepthList(ReaProject* projID, TrackDepthVisitor& visitor);
 bool GetSamePerfectTrackNameList(ReaProject* projID, std::string checkName,
                                  std::vector<mx_object::TrackDetail>& records);
 bool GetIncludePerfectTrackNameList(ReaProject* projID, std::string checkName,

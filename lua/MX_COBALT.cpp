@@ -14,6 +14,7 @@
 #include "api/string.h"
 #include "api/track.h"
 #include "lua/lua_utility.h"
+#include "lua/record_tables.h"
 #include "object/TrackDetail.h"
 #include "object/mx_Path.h"
 #include "object/mx_Peak.h"
@@ -56,16 +57,19 @@ void push_result(lua_State* L, const std::vector<T*>& list) {
   }
 }
 void push_result(lua_State* L, const strings& list) { lua_utility::pushvalue(L, list); }
+// Sized at once, so a long list (an hour of peaks) is not regrown record by record, and
+// each record's table made in one pass with its keys taken from the stack.
 template <class R>
 void push_result(lua_State* L, const std::vector<R>& records) {
-  // Sized at once: a long list (an hour of peaks) is not regrown record by record.
+  lua_checkstack(L, static_cast<int>(std::tuple_size_v<decltype(R::fields())>) + 4);
+  const lua_records::table_writer<R> tables(L);
   lua_createtable(L, static_cast<int>(std::min<size_t>(records.size(), INT_MAX)), 0);
   lua_Integer key = 0;
   for (const R& r : records) {
-    lua_pushinteger(L, ++key);
-    r.pushvalue(L);
-    lua_settable(L, -3);
+    tables.push(r);
+    lua_rawseti(L, -2, ++key);
   }
+  tables.close(1);
 }
 void push_result(lua_State* L, int count) { lua_pushinteger(L, count); }
 void push_result(lua_State* L, bool flag) { lua_pushboolean(L, flag); }
@@ -132,9 +136,48 @@ int l_GetSelectedTrackIdChildList(lua_State* L) {
   });
 }
 
+// The tables are made as the host answers, with no records in between; a failure leaves
+// the tracks listed so far, as the record form does.
 int l_GetTrackDepthList(lua_State* L) {
-  return returning<track_details>(
-      L, [L](track_details& records) { track::GetTrackDepthList(arg<ReaProject*>(L, 1), records); });
+  class into_tables final : public track::TrackDepthVisitor {
+   public:
+    explicit into_tables(lua_State* L) : L_(L), keys_(lua_gettop(L) + 1) {
+      lua_pushliteral(L, "Track");
+      lua_pushliteral(L, "Depth");
+    }
+    void count(int tracks) override {
+      lua_createtable(L_, tracks, 0);
+      made_ = true;
+    }
+    void track(MediaTrack* track, int depth) override {
+      lua_createtable(L_, 0, 2);
+      lua_pushvalue(L_, keys_);
+      lua_pushlightuserdata(L_, track);
+      lua_rawset(L_, -3);
+      lua_pushvalue(L_, keys_ + 1);
+      lua_pushinteger(L_, depth);
+      lua_rawset(L_, -3);
+      lua_rawseti(L_, -2, ++listed_);
+    }
+    // Leaves the list alone in place of the keys.
+    void finish() {
+      if (!made_) lua_createtable(L_, 0, 0);
+      lua_replace(L_, keys_);
+      lua_settop(L_, keys_);
+    }
+
+   private:
+    lua_State* L_;
+    int keys_;
+    bool made_ = false;
+    lua_Integer listed_ = 0;
+  };
+  ReaProject* project = arg<ReaProject*>(L, 1);
+  lua_checkstack(L, 8);
+  into_tables tables(L);
+  track::VisitTrackDepthList(project, tables);
+  tables.finish();
+  return 1;
 }
 
 int l_GetSamePerfectTrackNameList(lua_State* L) {

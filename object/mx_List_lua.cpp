@@ -2,6 +2,8 @@
 // into the record types when the library loads.
 #include <lua.hpp>
 
+#include "lua/record_tables.h"
+
 #include "object/TrackDetail.h"
 #include "object/VOXPAIR_Tracks.h"
 #include "object/mx_Midi.h"
@@ -10,12 +12,6 @@
 namespace mx_object {
 
 namespace {
-
-void push(lua_State* L, const std::string& v) { lua_pushstring(L, v.c_str()); }
-void push(lua_State* L, int v) { lua_pushinteger(L, v); }
-void push(lua_State* L, double v) { lua_pushnumber(L, v); }
-// A null track is pushed as nil, which leaves its key out of the table.
-void push(lua_State* L, MediaTrack* v) { v ? lua_pushlightuserdata(L, v) : lua_pushnil(L); }
 
 // The value at the top of the stack as a field of type T; another Lua type gives the
 // field's empty value.
@@ -46,12 +42,11 @@ MediaTrack* read(lua_State* L) {
 // One new table of the present fields, left on top of the stack.
 template <class R>
 void push_table(const R& r, lua_State* L) {
-  lua_createtable(L, 0, 0);
+  lua_createtable(L, 0, lua_records::present_fields(r));
   r.find_field([&](const auto& f, const auto& c) {
-    if (c.present) {
-      lua_pushstring(L, f.key);
-      push(L, c.value);
-      lua_settable(L, -3);
+    if (c.present && lua_records::has_value(c.value)) {
+      lua_records::push_value(L, c.value);
+      lua_setfield(L, -2, f.key);
     }
     return false;
   });

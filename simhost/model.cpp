@@ -1,6 +1,7 @@
 #include "simhost/model.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "simhost/source.h"
 
@@ -120,7 +121,7 @@ MediaTrack* Session::parent_of(const MediaTrack* track) const {
 Session::~Session() {
   // Sources are real objects owned by their takes; the rest is held by storage_.
   for (const auto& [object, type] : live_)
-    if (type == "PCM_source*") delete static_cast<PCM_source*>(const_cast<void*>(object));
+    if (std::strcmp(type, "PCM_source*") == 0) delete static_cast<PCM_source*>(const_cast<void*>(object));
 }
 
 MediaItem* Session::add_item(MediaTrack* track) {
@@ -276,7 +277,7 @@ void Session::forget_source(PCM_source* source) { kill(source); }
 
 bool Session::is_live(const void* object, const char* type) const {
   const auto found = live_.find(object);
-  return found != live_.end() && found->second == type;
+  return found != live_.end() && type && std::strcmp(found->second, type) == 0;
 }
 
 }  // namespace sim

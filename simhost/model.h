@@ -230,7 +230,9 @@ class Session {
   void detach(MediaItem* item);
 
   std::deque<std::shared_ptr<void>> storage_;
-  std::unordered_map<const void*, std::string> live_;
+  // The type name of each live object, one of the literals its maker passed: compared as
+  // text, since a caller's literal of the same name may live elsewhere.
+  std::unordered_map<const void*, const char*> live_;
   std::set<std::pair<const void*, std::string>> refusals_;
   uint64_t next_serial_ = 0;
   ReaProject* active_ = nullptr;
