@@ -19,6 +19,7 @@
 
 #include <ctime>
 
+#include "bench/host_timing.h"
 #include "object/mx_Peak.h"
 #include "simhost/host.h"
 #include "simhost/host_function.h"
@@ -34,54 +35,13 @@ constexpr int RATE = 48000;
 constexpr double HOUR = 3600.0;
 constexpr double TEN_MINUTES = 600.0;
 
-// Process time (user and system): the machine is shared, and waiting for a core is not
-// the plug-in's cost.
-double now() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
+using mx_bench::timed;
+double now() { return mx_bench::process_seconds(); }
 
 // Time spent inside functions that are not the plug-in's own, by wrapper: the host's
 // (its peaks, its commands and render) and the SWS stand-in's envelope editing.
 double host_seconds = 0.0;
 double sws_seconds = 0.0;
-
-template <double& Bucket, int Id, class Signature>
-struct timed;
-template <double& Bucket, int Id, class R, class... A>
-struct timed<Bucket, Id, R(A...)> {
-  static inline R (*original)(A...) = nullptr;
-  static R call(A... a) {
-    const double start = now();
-    if constexpr (std::is_void_v<R>) {
-      original(a...);
-      Bucket += now() - start;
-    } else {
-      R r = original(a...);
-      Bucket += now() - start;
-      return r;
-    }
-  }
-  // Puts the wrapper in the host's table before the plug-in looks the name up.
-  static void wrap_host(const char* name) {
-    for (sim::HostFunction& f : sim::host_function_table()) {
-      if (f.name == name) {
-        original = reinterpret_cast<R (*)(A...)>(f.address);
-        f.address = reinterpret_cast<void*>(&call);
-        return;
-      }
-    }
-    throw std::runtime_error(std::string("the host has no ") + name);
-  }
-  // Registers the wrapper in place of what an extension registered under `name`.
-  static void wrap_registered(const char* name) {
-    const std::string key = std::string("API_") + name;
-    original = reinterpret_cast<R (*)(A...)>(sim::Host::get().registered(key));
-    if (!original) throw std::runtime_error(std::string("nothing registered as ") + name);
-    sim::Host::get().plugin_register(key.c_str(), reinterpret_cast<void*>(&call));
-  }
-};
 
 using Peaks = timed<host_seconds, 0, int(MediaItem_Take*, double, double, int, int, int, double*)>;
 using Command = timed<host_seconds, 1, void(int, int, ReaProject*)>;
