@@ -84,14 +84,14 @@ def table(header, rows):
     return "\n".join(lines) + "\n"
 
 
-def registered_section(definitions, lua_names):
+def registered_section(definitions, lua_names, with_python):
     families = {}
     for position, d in enumerate(definitions):
         families.setdefault(d["family"], []).append((position, d))
     out = [f"## Registered functions\n\n{len(definitions)} functions, registered with the host in the order of "
            "the column #, grouped by the family that declares them. Those marked *Lua* carry lists, "
-           "records or JSON and are called through the [Lua module](#lua-module) or the "
-           "[Python exports](#python-exports).\n"]
+           "records or JSON and are called through the [Lua module](#lua-module)"
+           + (" or the [Python exports](#python-exports)" if with_python else "") + ".\n"]
     out.append("\n".join(f"- [{f}](#{anchor(f)}) ({len(members)})" for f, members in families.items()) + "\n")
     for family, members in families.items():
         rows = []
@@ -121,10 +121,9 @@ def lua_section(definitions, lua_names):
             results.append(lua_type(d["return"], name))
         for t, n in zip(names_of(d["types"]), names_of(d["names"])):
             (results if n.endswith("Out") else args).append(f"{code(n)}: {cell(lua_type(t, name))}")
-        call = code(f"{name}({', '.join(n for n in names_of(d['names']) if not n.endswith('Out'))})")
-        rows.append([call, ", ".join(args) or "—", ", ".join(results) or "nothing", cell(d["help"])])
+        rows.append([code(name), ", ".join(args) or "—", ", ".join(results) or "nothing", cell(d["help"])])
     return (f"## Lua module\n\n{LUA_INTRO}\n"
-            + table(["call", "arguments", "returns", "help"], rows))
+            + table(["function", "arguments, in order", "returns, in order", "help"], rows))
 
 
 # ctypes gives some fixed-width types under the platform's name (c_uint64 is c_ulong);
@@ -170,9 +169,10 @@ def render(table_tool, python_module):
     dump = subprocess.run([table_tool], check=True, capture_output=True, text=True).stdout
     data = json.loads(dump)
     lua_names = data["lua"]
-    sections = [HEADER, registered_section(data["definitions"], set(lua_names)),
+    with_python = python_module.is_file()
+    sections = [HEADER, registered_section(data["definitions"], set(lua_names), with_python),
                 lua_section(data["definitions"], lua_names)]
-    if python_module.is_file():
+    if with_python:
         sections.append(python_section(python_module))
     return "\n".join(sections)
 
