@@ -92,10 +92,10 @@ def draw(ride, out_png):
     if target is not None:
         top.axhline(-target, color="tab:red", ls="--", lw=1,
                     label=f"cut target {-target:.1f} dBFS (ratio type {ride['ratio_type']})")
-    top.set_ylim(-72, min(3.0, max(profile(before) + profile(after)) + 5))
+    top.set_ylim(-62, min(3.0, max(profile(before) + profile(after)) + 5))
     top.set_ylabel("peak level (dBFS)")
-    top.set_title(f"Level ride of {ride['line'].rsplit('/', 1)[-1]}")
-    top.legend(loc="lower center", fontsize=8, ncol=3)
+    top.set_title(f"Level ride of {ride['line'].rsplit('/', 1)[-1]}", pad=34)
+    top.legend(loc="lower center", bbox_to_anchor=(0.5, 1.0), fontsize=8, ncol=3, frameon=False)
     top.grid(alpha=0.3)
 
     env, marks = ride["envelope"], ride["envelope_points"]
