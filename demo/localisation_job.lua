@@ -5,7 +5,7 @@
 -- English line. Prints the layout, the loudness of each pair before and after, and the
 -- lines left without a partner; writes the lines to listen to below OUTPUT_DIR.
 --   mxhost54 demo/localisation_job.lua OUTPUT_DIR [RATIO_TYPE]
-local reaper, sim = reaper, sim
+local reaper = reaper
 require("reaper_MIXVALE_COBALT")
 
 local out = assert(arg[1], "usage: localisation_job.lua OUTPUT_DIR [RATIO_TYPE]")
