@@ -70,10 +70,13 @@ void Session::delete_track(MediaTrack* track) {
   kill(track);
 }
 
+int Session::index_of(const MediaTrack* track) const {
+  return is_live(track, "MediaTrack*") && !track->is_master ? position_of(track) : -1;
+}
+
 // A track that moved is found again by renumbering the whole list once, so that a run of
 // lookups after an insertion near the top costs one pass, not one per lookup.
-int Session::index_of(const MediaTrack* track) const {
-  if (!is_live(track, "MediaTrack*") || track->is_master) return -1;
+int Session::position_of(const MediaTrack* track) const {
   const auto& tracks = track->project->tracks;
   const auto hint = static_cast<size_t>(track->index_hint);
   if (track->index_hint >= 0 && hint < tracks.size() && tracks[hint] == track) return track->index_hint;

@@ -226,6 +226,7 @@ class Session {
   T* make(const char* type);
   void kill(const void* object) { live_.erase(object); }
   void rebuild_hierarchy(ReaProject* project) const;
+  int position_of(const MediaTrack* track) const;  // a live numbered track's index
   void attach(MediaItem* item, MediaTrack* track);
   void detach(MediaItem* item);
 
