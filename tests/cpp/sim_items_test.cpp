@@ -1,10 +1,13 @@
 // The simulated host's media items, takes, transport and file insertion, reached
 // through the host's function lookup the way an extension calls them.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -59,6 +62,9 @@ using mxtest::HostTest;
   X(void, SetTrackSelected, (MediaTrack*, bool))                              \
   X(void, SetOnlyTrackSelected, (MediaTrack*))                                \
   X(bool, SetMediaTrackInfo_Value, (MediaTrack*, const char*, double))        \
+  X(double, GetMediaTrackInfo_Value, (MediaTrack*, const char*))              \
+  X(int, GetTrackDepth, (MediaTrack*))                                        \
+  X(MediaTrack*, GetParentTrack, (MediaTrack*))                               \
   X(void, DeleteTrack, (MediaTrack*))                                         \
   X(bool, ValidatePtr, (void*, const char*))                                  \
   X(int, AddProjectMarker2, (ReaProject*, bool, double, double, const char*, int, int))
@@ -708,6 +714,96 @@ TEST_F(SimItemsTest, InsertMediaAsTakesOfTheSelectedItems) {
 
   SelectAllMediaItems(nullptr, false);
   EXPECT_EQ(InsertMedia(file.c_str(), 3), 0) << "no selected item";
+}
+
+// ---- what the host keeps up to date ---------------------------------------------------
+
+// The selection, the items' order and the tracks' numbers, depths and parents answer as a
+// walk over the session would after any mix of changes, made through host functions or
+// written into the objects directly, with items and tracks inserted, moved and deleted.
+TEST_F(SimItemsTest, KeptListsFollowEveryKindOfChange) {
+  std::mt19937 random(20261211);
+  auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+  std::vector<MediaTrack*> tracks;
+  for (int i = 0; i < 4; ++i) tracks.push_back(add_track("T" + std::to_string(i)));
+  ReaProject* other = session().new_project();
+  SetMediaItemSelected(item_on(session().insert_track(other, 0), 0.0), true);
+  auto items = [&] { return session().items_of(project()); };
+  auto any_item = [&]() -> MediaItem* {
+    const auto all = items();
+    return all.empty() ? nullptr : all[static_cast<size_t>(pick(static_cast<int>(all.size())))];
+  };
+  auto any_track = [&] { return project()->tracks[static_cast<size_t>(pick(static_cast<int>(project()->tracks.size())))]; };
+  auto in_order = [](const std::vector<MediaItem*>& list) {
+    return std::is_sorted(list.begin(), list.end(), [](const MediaItem* a, const MediaItem* b) {
+      return a->position < b->position || (a->position == b->position && a->serial < b->serial);
+    });
+  };
+  std::set<const MediaTrack*> written;  // a position written directly, the order not yet restored
+
+  for (int step = 0; step < 600; ++step) {
+    MediaItem* item = any_item();
+    switch (pick(12)) {
+      case 0: case 1: item_on(any_track(), pick(8) * 0.5); break;
+      case 2: if (item) SetMediaItemInfo_Value(item, "D_POSITION", pick(8) * 0.5); break;
+      case 3:  // written directly, the order restored only sometimes
+        if (!item) break;
+        item->position = pick(8) * 0.5;
+        written.insert(item->track);
+        if (pick(2)) {
+          session().reorder_items(item->track);
+          written.erase(item->track);
+        }
+        break;
+      case 4: if (item) SetMediaItemSelected(item, pick(2) == 0); break;
+      case 5: if (item) item->selected = !item->selected; break;
+      case 6: if (item) SetMediaItemInfo_Value(item, "B_UISEL", pick(2)); break;
+      case 7: if (item) MoveMediaItemToTrack(item, any_track()); break;
+      case 8: if (item) DeleteTrackMediaItem(item->track, item); break;
+      case 9:
+        if (pick(4) == 0) SelectAllMediaItems(nullptr, pick(2) == 0);
+        else if (project()->tracks.size() > 2 && pick(2)) DeleteTrack(any_track());
+        else session().insert_track(project(), pick(static_cast<int>(project()->tracks.size()) + 1));
+        break;
+      case 10: SetMediaTrackInfo_Value(any_track(), "I_FOLDERDEPTH", pick(4) - 1); break;
+      case 11: any_track()->folder_depth = pick(4) - 1; break;
+    }
+
+    std::vector<MediaItem*> walked;
+    for (MediaItem* i : items())
+      if (i->selected) walked.push_back(i);
+    ASSERT_EQ(selected(), walked) << "step " << step;
+    ASSERT_EQ(CountSelectedMediaItems(other), 1) << "step " << step;
+
+    for (const MediaTrack* t : project()->tracks)
+      if (!written.count(t)) {
+        ASSERT_TRUE(in_order(t->items)) << "step " << step;
+      }
+
+    const auto& list = project()->tracks;
+    std::vector<int> depths;
+    int depth = 0;
+    for (const MediaTrack* t : list) {
+      depths.push_back(depth);
+      depth = std::max(0, depth + static_cast<int>(t->folder_depth));
+    }
+    for (size_t t = 0; t < list.size(); ++t) {
+      ASSERT_EQ(GetMediaTrackInfo_Value(list[t], "IP_TRACKNUMBER"), static_cast<double>(t + 1)) << "step " << step;
+      ASSERT_EQ(GetTrackDepth(list[t]), depths[t]) << "step " << step << ", track " << t;
+      MediaTrack* parent = nullptr;
+      for (size_t above = t; depths[t] > 0 && above-- > 0;)
+        if (depths[above] == depths[t] - 1) {
+          parent = list[above];
+          break;
+        }
+      ASSERT_EQ(GetParentTrack(list[t]), parent) << "step " << step << ", track " << t;
+    }
+  }
+  // Once restored, every track runs by position, ties in the order the items were made.
+  for (MediaTrack* t : project()->tracks) {
+    session().reorder_items(t);
+    EXPECT_TRUE(in_order(t->items));
+  }
 }
 
 }  // namespace
