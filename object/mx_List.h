@@ -40,11 +40,22 @@ T value_as(const PoolValue& value) {
   return held ? *held : T{};
 }
 
+// Where a field sits inside the block of fields it was made in (see mx_record.h). It
+// belongs to the place, not to the value: copying or assigning a field leaves it alone.
+struct field_link {
+  std::uint16_t offset = 0;  // bytes from the block's start to the field
+
+  field_link() = default;
+  field_link(const field_link&) noexcept {}
+  field_link& operator=(const field_link&) noexcept { return *this; }
+};
+
 // One field of a record.
 template <class T>
 struct mx_LitsItem_inner {
   T value{};
   bool present = false;  // given a value by the record's producer
+  field_link link;       // sits in the padding after `present`: the field is no larger for it
 
   void set(T v) {
     value = std::move(v);
