@@ -763,28 +763,27 @@ bool GetMediaItemPeakList(MediaItem* item, std::vector<mx_object::mx_Peak>& peak
     // about 17 minutes is fetched in runs of at most that many windows; a run the host
     // leaves unfilled reads as silence, as a short answer does.
     constexpr int RUN = 0xFFFFF;
-    std::vector<double> maxima(static_cast<size_t>(n), 0.0), minima(static_cast<size_t>(n), 0.0);
-    std::vector<double> buffer(static_cast<size_t>(std::min(n, RUN)) * 3);
-    for (int first = 0; first < n; first += RUN) {
-      const int count = std::min(RUN, n - first);
-      std::fill(buffer.begin(), buffer.end(), 0.0);
-      const int got = GetMediaItemTake_Peaks(take, 1000.0, position + first * 0.001, 1, count, 115, buffer.data());
-      if (first == 0 && (got & 0xFFFFF) == 0) raise(ERR_NO_PEAKS);
-      std::copy_n(buffer.begin(), count, maxima.begin() + first);
-      std::copy_n(buffer.begin() + count, count, minima.begin() + first);
-    }
     const auto level = [](double v) {
       v = std::fabs(v);
       v = v < 0.0001 ? 0.0001 : std::floor(v * 10000 + 0.5) / 10000;
       return std::floor(20 * std::log10(v) * 10000 + 0.5) / 10000;
     };
-    peakListOut.reserve(peakListOut.size() + static_cast<size_t>(n));
-    for (int j = 0; j < n; ++j) {
-      mx_object::mx_Peak peak;
-      peak.Time->set(static_cast<double>(j) * 0.001);
-      peak.MaxPeak->set(level(maxima[static_cast<size_t>(j)]));
-      peak.MinPeak->set(level(minima[static_cast<size_t>(j)]));
-      peakListOut.push_back(peak);
+    std::vector<double> buffer;
+    buffer.reserve(static_cast<size_t>(std::min(n, RUN)) * 3);
+    mx_object::map_ahead(buffer.data(), buffer.capacity() * sizeof(double));
+    mx_object::mx_Peak::reserve(peakListOut, static_cast<size_t>(n));
+    for (int first = 0; first < n; first += RUN) {
+      const int count = std::min(RUN, n - first);
+      buffer.assign(static_cast<size_t>(count) * 3, 0.0);
+      const int got = GetMediaItemTake_Peaks(take, 1000.0, position + first * 0.001, 1, count, 115, buffer.data());
+      if (first == 0 && (got & 0xFFFFF) == 0) raise(ERR_NO_PEAKS);
+      // Each entry is made in place: its cells are the ones the list keeps.
+      for (int j = 0; j < count; ++j) {
+        mx_object::mx_Peak& peak = peakListOut.emplace_back();
+        peak.Time->set(static_cast<double>(first + j) * 0.001);
+        peak.MaxPeak->set(level(buffer[static_cast<size_t>(j)]));
+        peak.MinPeak->set(level(buffer[static_cast<size_t>(count + j)]));
+      }
     }
   });
 }
