@@ -63,10 +63,9 @@ std::optional<double> mean_below(const std::vector<mx_Peak>& points, const std::
 }
 
 void add_point(riding_points& riding, double position, double level, bool voiced) {
-  mx_Peak point;
+  mx_Peak& point = riding.points.emplace_back();
   point.Pos->set(position);
   point.MaxPeak->set(level);
-  riding.points.push_back(point);
   if (voiced) {
     ++riding.voiced;
     riding.voiced_sum += level;
@@ -149,13 +148,6 @@ class kept_selection {
   std::vector<MediaItem*> saved_;
 };
 
-// Peak entries are appended one by one; room for them all is made at once.
-void reserve_entries(MediaItem* item, std::vector<mx_Peak>& peaks) {
-  constexpr double MOST_RESERVED = 1.0e7;  // entries; a longer item just grows the vector
-  const double entries = std::floor(GetMediaItemInfo_Value(item, "D_LENGTH") / 0.001 + 0.5);
-  if (entries > 0.0 && entries <= MOST_RESERVED) peaks.reserve(static_cast<size_t>(entries));
-}
-
 void bind_sws() {
   dependency_manager::require_sws("MX_SetMediaItemRideform", BR_EnvAlloc, BR_EnvSortPoints, BR_EnvCountPoints,
                                   BR_EnvDeletePoint, BR_EnvFree, BR_EnvGetPoint, BR_EnvSetPoint,
@@ -168,7 +160,6 @@ void ride(MediaItem* item, sws_envelope& envelope, int ratioType) {
   envelope.clear();
 
   std::vector<mx_Peak> peaks;
-  reserve_entries(item, peaks);
   mediaItem::GetMediaItemPeakList(item, peaks);  // a list it cannot read stays empty
   riding_points riding = window_points(peaks);
   peaks = {};
@@ -192,7 +183,7 @@ double entry_level(const mx_Peak& entry) { return std::min(std::abs(entry.MaxPea
 
 riding_points window_points(const std::vector<mx_Peak>& peaks) {
   riding_points riding;
-  riding.points.reserve(peaks.size() / WINDOW + 1);
+  mx_Peak::reserve(riding.points, peaks.size() / WINDOW + 1);
   double times[WINDOW + 1] = {};  // by entry number 1..10
   int c = 0;
   int loudest = 1;
