@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <vector>
@@ -29,21 +30,67 @@ struct Point {
   }
 };
 
+// The handle's points in id order, kept with a gap where the latest deletion was: a
+// caller deleting point after point by falling id (as a ride thins its envelope) moves
+// only the points between one deletion and the next, so a run of them costs one pass
+// rather than one pass each. Ids, and what each call sees, are those of a plain list.
+class PointList {
+ public:
+  size_t size() const { return points_.size() - (gap_end_ - gap_begin_); }
+  Point& operator[](size_t id) { return points_[id < gap_begin_ ? id : id + (gap_end_ - gap_begin_)]; }
+  // After the last point: the physical end is always the end of the list.
+  Point& append(const Point& p) {
+    points_.push_back(p);
+    return points_.back();
+  }
+  void erase(size_t id) {
+    move_gap(id);
+    ++gap_end_;
+  }
+  // The points as one vector, for operations over all of them.
+  std::vector<Point>& whole() {
+    move_gap(size());
+    points_.resize(gap_begin_);
+    gap_end_ = gap_begin_;
+    return points_;
+  }
+
+ private:
+  void move_gap(size_t id) {
+    const auto at = [this](size_t i) { return points_.begin() + static_cast<std::ptrdiff_t>(i); };
+    if (id < gap_begin_) {
+      std::move_backward(at(id), at(gap_begin_), at(gap_end_));
+      gap_end_ -= gap_begin_ - id;
+      gap_begin_ = id;
+    } else if (id > gap_begin_) {
+      const size_t n = id - gap_begin_;
+      std::move(at(gap_end_), at(gap_end_ + n), at(gap_begin_));
+      gap_begin_ += n;
+      gap_end_ += n;
+    }
+  }
+
+  std::vector<Point> points_;
+  size_t gap_begin_ = 0, gap_end_ = 0;
+};
+
 }  // namespace
 
 struct BR_Envelope {
   TrackEnvelope* env = nullptr;
   sws::state::State state;
   sws::state::Properties read_properties, properties;
-  std::vector<Point> read_points, points;
+  std::vector<Point> read_points;
+  PointList points;
   bool take_envelope = false;
   double offset = 0;     // added to positions: the item start when project time is asked
   double play_rate = 1;  // take time per handle second
 
-  bool changed() const {
-    if (!(properties == read_properties) || points.size() != read_points.size()) return true;
-    for (size_t i = 0; i < points.size(); ++i)
-      if (!points[i].same_as(read_points[i])) return true;
+  bool changed() {
+    const std::vector<Point>& now = points.whole();
+    if (!(properties == read_properties) || now.size() != read_points.size()) return true;
+    for (size_t i = 0; i < now.size(); ++i)
+      if (!now[i].same_as(read_points[i])) return true;
     return false;
   }
 };
@@ -95,11 +142,11 @@ void put(T* out, V value) {
 }
 
 // The host's points for the handle's current state: untouched values keep their raw form.
-std::vector<state::RawPoint> raw_points(const BR_Envelope& h) {
+std::vector<state::RawPoint> raw_points(BR_Envelope& h) {
   const bool scaled = fader_scaled(h, h.properties);
   const bool same_scaling = scaled == fader_scaled(h, h.read_properties);
   std::vector<state::RawPoint> out;
-  for (const Point& p : h.points) {
+  for (const Point& p : h.points.whole()) {
     state::RawPoint r{(p.position - h.offset) * h.play_rate, to_raw(scaled, p.value), p.shape, p.selected, p.bezier};
     if (p.read && p.position == p.read_position) r.time = p.raw.time;
     if (p.read && p.value == p.read_value && same_scaling) r.value = p.raw.value;
@@ -132,9 +179,9 @@ BR_Envelope* BR_EnvAlloc(TrackEnvelope* envelope, bool takeEnvelopesUseProjectTi
   for (const state::RawPoint& r : h->state.points) {
     Point p{h->offset + r.time / h->play_rate, to_amplitude(scaled, r.value), r.shape, r.selected, r.tension, true, r};
     p.read_position = p.position, p.read_value = p.value;
-    h->points.push_back(p);
+    h->points.append(p);
   }
-  h->read_points = h->points;
+  h->read_points = h->points.whole();
   BR_Envelope* handle = h.get();
   handles().emplace(handle, std::move(h));
   return handle;
@@ -195,7 +242,8 @@ void BR_EnvSetProperties(BR_Envelope* envelope, bool active, bool visible, bool 
 void BR_EnvSortPoints(BR_Envelope* envelope) {
   BR_Envelope* h = find(envelope);
   if (!h) return;
-  std::stable_sort(h->points.begin(), h->points.end(),
+  std::vector<Point>& points = h->points.whole();
+  std::stable_sort(points.begin(), points.end(),
                    [](const Point& a, const Point& b) { return a.position < b.position; });
 }
 
@@ -206,7 +254,7 @@ int BR_EnvCountPoints(BR_Envelope* envelope) {
 
 bool BR_EnvGetPoint(BR_Envelope* envelope, int id, double* positionOut, double* valueOut, int* shapeOut,
                     bool* selectedOut, double* bezierOut) {
-  const BR_Envelope* h = find(envelope);
+  BR_Envelope* h = find(envelope);
   const bool known = h && id >= 0 && id < static_cast<int>(h->points.size());
   const Point p = known ? h->points[static_cast<size_t>(id)] : Point{};
   put(positionOut, p.position);
@@ -224,8 +272,7 @@ bool BR_EnvSetPoint(BR_Envelope* envelope, int id, double position, double value
   if (!h || !std::isfinite(position) || !std::isfinite(value) || !std::isfinite(bezier)) return false;
   Point* p = nullptr;
   if (id == -1) {
-    h->points.push_back(Point{});
-    p = &h->points.back();
+    p = &h->points.append(Point{});
     p->shape = valid_shape(shape) ? shape : h->properties.default_shape;
   } else if (id >= 0 && id < static_cast<int>(h->points.size())) {
     p = &h->points[static_cast<size_t>(id)];
@@ -243,7 +290,7 @@ bool BR_EnvSetPoint(BR_Envelope* envelope, int id, double position, double value
 bool BR_EnvDeletePoint(BR_Envelope* envelope, int id) {
   BR_Envelope* h = find(envelope);
   if (!h || id < 0 || id >= static_cast<int>(h->points.size())) return false;
-  h->points.erase(h->points.begin() + id);
+  h->points.erase(static_cast<size_t>(id));
   return true;
 }
 
