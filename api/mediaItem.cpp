@@ -771,12 +771,12 @@ bool GetMediaItemPeakList(MediaItem* item, std::vector<mx_object::mx_Peak>& peak
     std::vector<double> buffer;
     buffer.reserve(static_cast<size_t>(std::min(n, RUN)) * 3);
     mx_object::map_ahead(buffer.data(), buffer.capacity() * sizeof(double));
-    mx_object::mx_Peak::reserve(peakListOut, static_cast<size_t>(n));
     for (int first = 0; first < n; first += RUN) {
       const int count = std::min(RUN, n - first);
       buffer.assign(static_cast<size_t>(count) * 3, 0.0);
       const int got = GetMediaItemTake_Peaks(take, 1000.0, position + first * 0.001, 1, count, 115, buffer.data());
       if (first == 0 && (got & 0xFFFFF) == 0) raise(ERR_NO_PEAKS);
+      if (first == 0) mx_object::mx_Peak::reserve(peakListOut, static_cast<size_t>(n));
       // Each entry is made in place: its cells are the ones the list keeps.
       for (int j = 0; j < count; ++j) {
         mx_object::mx_Peak& peak = peakListOut.emplace_back();
