@@ -257,3 +257,19 @@ class Cobalt:
         buf = text_buffer(size)
         result = self.py_GetPathInfo(_bytes(path), buf, size)
         return result, json.loads(buf.value) if buf.value else None
+
+    # --- the headline features ---------------------------------------------------------
+    def ride(self, items, ratio_type=1):
+        """Rides every item (text handles or addresses); True when all were ridden."""
+        listed = [{"MediaItem*": to_pointer(item) or 0} for item in items]
+        return self.py_SetMediaItemListRIDEFORM(json.dumps(listed).encode(), ratio_type) == 0
+
+    def insert_pairs(self, subject_folder, base_folder, keywords, start=0.0, interval=0.5,
+                     after_end=False, match_loudness=True, ride=True, ratio_type=1, size=1 << 20):
+        """Bilingual insertion; the subject-language files left without a base line.
+        What else happened is in the session and in the error code."""
+        buf = text_buffer(size)
+        self.py_VOXPAIR_InsertMediaItems(
+            _bytes(str(subject_folder)), _bytes(str(base_folder)), start, interval, 1 if after_end else 0,
+            match_loudness, ride, ratio_type, json.dumps(list(keywords)).encode(), buf, size)
+        return [entry["string"] for entry in json.loads(buf.value)] if buf.value else []

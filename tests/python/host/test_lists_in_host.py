@@ -452,3 +452,24 @@ def test_bilingual_insertion_answer_buffer_sizes(cobalt, job, size, buffer, writ
     if written is not None:
         assert buf.raw[: len(written)] == written
     assert track_names().count("unique") == 2  # the insertion ran whatever the buffer
+
+
+# ---- the module's helpers for the two headline features -------------------------------
+
+
+def test_module_rides_items_and_lays_out_a_job(cobalt, job, tmp_path):
+    subject, base = job
+    assert cobalt.insert_pairs(subject, base, ["alice", "bob"], start=1.0, match_loudness=True, ride=True) == [
+        str(subject / "Line_001.wav")
+    ]
+    names = track_names()
+    unique = RPR_GetTrack(0, names.index("alice") + 2)
+    (line,) = items_of(unique)
+    assert RPR_GetMediaItemInfo_Value(line, "D_POSITION") > 1.0
+    assert RPR_CountTakes(line) == 2  # ridden, then rendered
+
+    (track,) = add_tracks("line")
+    item = add_item(track, tone(tmp_path / "a.wav", 1.0))
+    assert cobalt.ride([item], 2) and RPR_CountTakes(item) == 2
+    RPR_DeleteTrackMediaItem(track, item)
+    assert not cobalt.ride([item], 2)
