@@ -38,44 +38,19 @@ void push_array(lua_State* L, const T* values, size_t n) {
   }
 }
 
-// The sample encoding `bits` asks for (WAV keeps 8 bits unsigned), 0 when unknown. Read
-// before any C++ object lives: a Lua error unwinds without destructors.
-int encoding_for(lua_State* L, int bits_at, bool wav) {
-  if (lua_type(L, bits_at) == LUA_TSTRING) return std::strcmp(lua_tostring(L, bits_at), "float") == 0 ? SF_FORMAT_FLOAT : 0;
-  if (lua_isnoneornil(L, bits_at)) return SF_FORMAT_PCM_16;
-  switch (luaL_checkinteger(L, bits_at)) {
-    case 8: return wav ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_S8;
-    case 16: return SF_FORMAT_PCM_16;
-    case 24: return SF_FORMAT_PCM_24;
-    case 32: return SF_FORMAT_PCM_32;
-    default: return 0;
-  }
-}
-
-// The container by the file's extension.
-int container_for(const char* path) {
-  const char* dot = std::strrchr(path, '.');
-  std::string ext = dot ? dot + 1 : "";
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == "flac" ? SF_FORMAT_FLAC : ext == "aif" || ext == "aiff" ? SF_FORMAT_AIFF : SF_FORMAT_WAV;
-}
-
 int write_tone(lua_State* L) {
   const char* path = luaL_checkstring(L, 1);
   const double hz = luaL_checknumber(L, 2), amplitude = luaL_checknumber(L, 3), seconds = luaL_checknumber(L, 4);
   const lua_Integer rate = luaL_checkinteger(L, 5), channels = luaL_checkinteger(L, 6);
-  const int container = container_for(path);
-  const int encoding = encoding_for(L, 7, container == SF_FORMAT_WAV);
-  if (!encoding) return luaL_error(L, "write_tone: bits must be 8, 16, 24, 32 or \"float\"");
-  if (rate < 1 || rate > 768000 || channels < 1 || channels > 64 || !(seconds >= 0) || seconds > 10800)
-    return luaL_error(L, "write_tone: rate 1..768000, channels 1..64, seconds 0..10800");
+  int bits = 16;
+  if (lua_type(L, 7) == LUA_TSTRING) bits = std::strcmp(lua_tostring(L, 7), "float") == 0 ? 0 : -1;
+  else if (!lua_isnoneornil(L, 7)) bits = static_cast<int>(std::clamp<lua_Integer>(luaL_checkinteger(L, 7), -1, 64));
+  // A Lua error unwinds without destructors: the message is pushed before it is raised.
   bool written = false;
   {
-    const std::string error =
-        write_audio_file(path, sine_frames(hz, amplitude, seconds, static_cast<int>(rate), static_cast<int>(channels)),
-                         static_cast<int>(channels), static_cast<int>(rate), container | encoding);
-    written = error.empty();
-    if (!written) lua_pushstring(L, error.c_str());
+    const ToneWritten tone = write_tone_file(path, hz, amplitude, seconds, rate, channels, bits);
+    written = tone.outcome == ToneWritten::ok;
+    if (!written) lua_pushstring(L, tone.message.c_str());
   }
   if (!written) return lua_error(L);
   lua_pushboolean(L, 1);

@@ -4,6 +4,8 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
@@ -182,6 +184,39 @@ void Host::reset_session() {
   violations_.clear();
   output_capacity = 0;
   for (const auto& clear : reset_hooks()) clear();
+}
+
+int run_script_host(int argc, char** argv, const std::string& default_plugin, const std::string& file_name,
+                    int (*script)(const ScriptRun&)) {
+  const char* runner = argc > 0 ? argv[0] : "mxhost";
+  try {
+    std::string plugin = default_plugin;
+    int first = 1;
+    if (argc > 2 && std::strcmp(argv[1], "--plugin") == 0) {
+      plugin = argv[2];
+      first = 3;
+    }
+    if (first >= argc) {
+      std::fprintf(stderr, "usage: %s [--plugin PATH] script [args...]\n", runner);
+      return 2;
+    }
+    Host& host = Host::get();
+    host.make_sandbox();
+    if (!std::getenv("MXSIM_NO_SINK")) host.install_sink();
+    const char* no_sws = std::getenv("MXSIM_NO_SWS");
+    const bool with_sws = !no_sws || !*no_sws || std::strcmp(no_sws, "0") == 0;
+    if (with_sws) host.install_sws();
+    const std::string name = file_name.empty() ? std::filesystem::path(plugin).filename().string() : file_name;
+    host.install_and_load(plugin, name);
+    const int status = script({with_sws, host.user_plugins() + "/" + name, argc - first, argv + first});
+    host.unload_all();
+    if (!std::getenv("MXSIM_KEEP_HOME")) host.remove_sandbox();
+    return status;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s: %s\n", runner, e.what());
+    Host::get().remove_sandbox();
+    return 2;
+  }
 }
 
 }  // namespace sim

@@ -106,4 +106,19 @@ class Host {
   plugin_info info_;
 };
 
+// What the command-line runners share: `runner [--plugin PATH] script [args...]`, a
+// sandbox home with the error-code sink (unless MXSIM_NO_SINK) and the SWS extension
+// (unless MXSIM_NO_SWS=1), the plug-in loaded under `file_name` (empty: its own name), and
+// the sandbox removed afterwards unless MXSIM_KEEP_HOME. `script` runs the script, given
+// the arguments from the script's name on, and answers the exit status; 2 is the runner's
+// own failure.
+struct ScriptRun {
+  bool with_sws;
+  std::string plugin_path;  // the loaded copy in the user plug-in folder
+  int argc;
+  char** argv;
+};
+int run_script_host(int argc, char** argv, const std::string& default_plugin, const std::string& file_name,
+                    int (*script)(const ScriptRun&));
+
 }  // namespace sim

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "simhost/bridge_text.h"
 #include "simhost/host.h"
 #include "simhost/host_function.h"
 #include "simhost/python_bridge.h"
@@ -56,26 +57,8 @@ struct Function {
   PyMethodDef def{};
 };
 
-std::vector<std::string> split(const char* text) {
-  std::vector<std::string> out;
-  if (!*text) return out;
-  std::string item;
-  for (const char* c = text;; ++c) {
-    if (*c == ',' || *c == '\0') {
-      out.push_back(item);
-      item.clear();
-      if (*c == '\0') break;
-    } else {
-      item += *c;
-    }
-  }
-  return out;
-}
-
-bool ends_with(const std::string& s, const char* tail) {
-  const size_t n = std::strlen(tail);
-  return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
-}
+using bridge_text::ends_with;
+using bridge_text::split;
 
 // ---- values from and to Python ----
 

@@ -14,6 +14,7 @@
 #include <Python.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string>
@@ -33,41 +34,20 @@ PyObject* reset(PyObject*, PyObject*) {
   Py_RETURN_NONE;
 }
 
-int encoding_for(PyObject* bits, bool wav) {
-  if (!bits) return SF_FORMAT_PCM_16;
-  if (PyUnicode_Check(bits)) return PyUnicode_CompareWithASCIIString(bits, "float") == 0 ? SF_FORMAT_FLOAT : 0;
-  switch (PyLong_Check(bits) ? PyLong_AsLong(bits) : 0) {
-    case 8: return wav ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_S8;
-    case 16: return SF_FORMAT_PCM_16;
-    case 24: return SF_FORMAT_PCM_24;
-    case 32: return SF_FORMAT_PCM_32;
-    default: return 0;
-  }
-}
-
-int container_for(const char* path) {
-  const char* dot = std::strrchr(path, '.');
-  std::string ext = dot ? dot + 1 : "";
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == "flac" ? SF_FORMAT_FLAC : ext == "aif" || ext == "aiff" ? SF_FORMAT_AIFF : SF_FORMAT_WAV;
-}
-
 PyObject* write_tone(PyObject*, PyObject* args) {
   const char* path = nullptr;
   double hz = 0, amplitude = 0, seconds = 0;
   int rate = 0, channels = 0;
-  PyObject* bits = nullptr;
-  if (!PyArg_ParseTuple(args, "sdddii|O:write_tone", &path, &hz, &amplitude, &seconds, &rate, &channels, &bits))
+  PyObject* given = nullptr;
+  if (!PyArg_ParseTuple(args, "sdddii|O:write_tone", &path, &hz, &amplitude, &seconds, &rate, &channels, &given))
     return nullptr;
-  const int container = container_for(path);
-  const int encoding = encoding_for(bits, container == SF_FORMAT_WAV);
+  int bits = 16;
+  if (given && PyUnicode_Check(given)) bits = PyUnicode_CompareWithASCIIString(given, "float") == 0 ? 0 : -1;
+  else if (given) bits = PyLong_Check(given) ? static_cast<int>(std::clamp(PyLong_AsLong(given), -1L, 64L)) : -1;
   if (PyErr_Occurred()) return nullptr;
-  if (!encoding) return PyErr_Format(PyExc_ValueError, "write_tone: bits must be 8, 16, 24, 32 or \"float\"");
-  if (rate < 1 || rate > 768000 || channels < 1 || channels > 64 || !(seconds >= 0) || seconds > 10800)
-    return PyErr_Format(PyExc_ValueError, "write_tone: rate 1..768000, channels 1..64, seconds 0..10800");
-  const std::string error =
-      write_audio_file(path, sine_frames(hz, amplitude, seconds, rate, channels), channels, rate, container | encoding);
-  if (!error.empty()) return PyErr_Format(PyExc_OSError, "write_tone: %s", error.c_str());
+  const ToneWritten tone = write_tone_file(path, hz, amplitude, seconds, rate, channels, bits);
+  if (tone.outcome == ToneWritten::bad_argument) return PyErr_Format(PyExc_ValueError, "%s", tone.message.c_str());
+  if (tone.outcome == ToneWritten::not_written) return PyErr_Format(PyExc_OSError, "write_tone: %s", tone.message.c_str());
   Py_RETURN_TRUE;
 }
 

@@ -9,21 +9,12 @@
 #include <Python.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <exception>
-#include <filesystem>
-#include <string>
 
 #include "simhost/host.h"
 #include "simhost/python_bridge.h"
 
 namespace {
-
-bool wanted(const char* variable) {
-  const char* value = std::getenv(variable);
-  return value && *value && std::strcmp(value, "0") != 0;
-}
 
 // Starts the interpreter on the script; false after printing why it could not.
 bool start(int argc, char** argv) {
@@ -41,46 +32,14 @@ bool start(int argc, char** argv) {
   return true;
 }
 
-int run(int argc, char** argv) {
-  std::string plugin = MXSIM_PLUGIN_7;
-  int first = 1;
-  if (argc > 2 && std::strcmp(argv[1], "--plugin") == 0) {
-    plugin = argv[2];
-    first = 3;
-  }
-  if (first >= argc) {
-    std::fprintf(stderr, "usage: %s [--plugin PATH] script.py [args...]\n", argv[0]);
-    return 2;
-  }
-
-  sim::Host& host = sim::Host::get();
-  host.make_sandbox();
-  // MXSIM_NO_SINK runs a session without the error-code sink installed.
-  if (!std::getenv("MXSIM_NO_SINK")) host.install_sink();
-  // MXSIM_NO_SWS=1 runs it without the SWS extension, as on a machine that lacks it.
-  const bool with_sws = !wanted("MXSIM_NO_SWS");
-  if (with_sws) host.install_sws();
-  const std::string file_name = std::filesystem::path(plugin).filename().string();
-  host.install_and_load(plugin, file_name);
-  setenv("MXSIM_PLUGIN", (host.user_plugins() + "/" + file_name).c_str(), 1);
-
-  sim::python_bridge::register_modules(with_sws);
+int run(const sim::ScriptRun& run) {
+  setenv("MXSIM_PLUGIN", run.plugin_path.c_str(), 1);
+  sim::python_bridge::register_modules(run.with_sws);
   // Py_RunMain prints an uncaught exception's traceback and answers 1, or the code of
   // sys.exit, and ends the interpreter.
-  const int status = start(argc - first, argv + first) ? Py_RunMain() : 2;
-  host.unload_all();
-  if (!std::getenv("MXSIM_KEEP_HOME")) host.remove_sandbox();
-  return status;
+  return start(run.argc, run.argv) ? Py_RunMain() : 2;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "mxhost-py: %s\n", e.what());
-    sim::Host::get().remove_sandbox();
-    return 2;
-  }
-}
+int main(int argc, char** argv) { return sim::run_script_host(argc, argv, MXSIM_PLUGIN_7, "", &run); }

@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstring>
 
 #include "simhost/host.h"
 #include "simhost/model.h"
@@ -361,6 +363,28 @@ std::string write_audio_file(const std::string& path, const std::vector<float>& 
   const sf_count_t written = sf_writef_float(file, interleaved.data(), frames);
   const int closed = sf_close(file);
   return written == frames && closed == 0 ? std::string() : "short write to " + path;
+}
+
+ToneWritten write_tone_file(const char* path, double hz, double amplitude, double seconds, long long rate,
+                            long long channels, int bits) {
+  const char* dot = std::strrchr(path, '.');
+  std::string ext = dot ? dot + 1 : "";
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const int container = ext == "flac" ? SF_FORMAT_FLAC : ext == "aif" || ext == "aiff" ? SF_FORMAT_AIFF : SF_FORMAT_WAV;
+  // WAV keeps 8-bit samples unsigned.
+  const int encoding = bits == 0    ? SF_FORMAT_FLOAT
+                       : bits == 8  ? (container == SF_FORMAT_WAV ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_S8)
+                       : bits == 16 ? SF_FORMAT_PCM_16
+                       : bits == 24 ? SF_FORMAT_PCM_24
+                       : bits == 32 ? SF_FORMAT_PCM_32
+                                    : 0;
+  if (!encoding) return {ToneWritten::bad_argument, "write_tone: bits must be 8, 16, 24, 32 or \"float\""};
+  if (rate < 1 || rate > 768000 || channels < 1 || channels > 64 || !(seconds >= 0) || seconds > 10800)
+    return {ToneWritten::bad_argument, "write_tone: rate 1..768000, channels 1..64, seconds 0..10800"};
+  const int r = static_cast<int>(rate), n = static_cast<int>(channels);
+  std::string error = write_audio_file(path, sine_frames(hz, amplitude, seconds, r, n), n, r, container | encoding);
+  if (error.empty()) return {ToneWritten::ok, {}};
+  return {ToneWritten::not_written, std::move(error)};
 }
 
 SourceAudio read_audio_file(const std::string& path) {

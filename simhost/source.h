@@ -84,6 +84,15 @@ std::vector<float> sine_frames(double hz, double amplitude, double seconds, int 
 // Writes interleaved frames in a libsndfile format; an error text, empty on success.
 std::string write_audio_file(const std::string& path, const std::vector<float>& interleaved, int channels, int rate,
                              int sndfile_format);
+// A sine file as the script controls write it: the container by the path's extension
+// (FLAC, AIFF, else WAV), `bits` 8, 16, 24 or 32 for integer samples and 0 for floats.
+// A wrong argument and a failed write are told apart, for the scripts' own error kinds.
+struct ToneWritten {
+  enum { ok, bad_argument, not_written } outcome;
+  std::string message;
+};
+ToneWritten write_tone_file(const char* path, double hz, double amplitude, double seconds, long long rate,
+                            long long channels, int bits);
 // The whole file, or nothing (channels 0) when libsndfile cannot read it.
 SourceAudio read_audio_file(const std::string& path);
 // Runs espeak-ng to speak `text` into a WAV at `path`; false when that failed.
