@@ -48,6 +48,24 @@ TEST(RecordCells, AssigningAFieldMovesOnlyItsValue) {
   EXPECT_EQ(c.MaxPeak->value, -7.0);
 }
 
+// Blocks given back are handed out again first, so a record made right after the last
+// holder of another has gone takes that record's fields: a hold miscounted anywhere
+// (a lost release as much as an early one) shows as another field address.
+TEST(RecordCells, TheLastHolderGivesTheBlockBack) {
+  const double* fields_of_a = nullptr;
+  {
+    mx_Peak a, b;
+    *a.MaxPeak = *b.MinPeak;
+    *a.Time = *b.PointVol;
+    mx_Peak c(a);
+    TrackDetail other;  // a block of another layout, from another slab
+    c = mx_Peak(b);
+    fields_of_a = &a.Time->value;
+  }  // c, b, then a
+  mx_Peak d;
+  EXPECT_EQ(&d.Time->value, fields_of_a);
+}
+
 TEST(RecordCells, CellsMadeOutsideARecordStandAlone) {
   std::vector<mx_Path> paths;
   for (int i = 0; i < 40; ++i) {
@@ -59,6 +77,9 @@ TEST(RecordCells, CellsMadeOutsideARecordStandAlone) {
   loose->set(5);
   cell<int> shared(loose);
   loose = cell<int>();
+  shared = shared;  // its only holder: the field must survive
+  cell<int> next;
+  next->set(9);
   EXPECT_EQ(shared->value, 5);
   EXPECT_EQ(loose->value, 0);
   for (int i = 0; i < 40; ++i) EXPECT_EQ(paths[i].FileName->value, LONG_NAME + std::to_string(i));
