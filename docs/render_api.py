@@ -142,9 +142,9 @@ def ctype_name(ctype):
 def python_signatures(module):
     """The module's SIGNATURES table: [(name, restype, [argtypes], help)] in its order.
     Importing the module only defines it; the plug-in is loaded when a script asks."""
-    spec = importlib.util.spec_from_file_location("mixvale_cobalt_reference", module)
-    loaded = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(loaded)
+    located = importlib.util.spec_from_file_location("mixvale_cobalt_reference", module)
+    loaded = importlib.util.module_from_spec(located)
+    located.loader.exec_module(loaded)
     signatures = []
     for name, entry in getattr(loaded, "SIGNATURES", {}).items():
         try:

@@ -151,23 +151,8 @@ TrackEnvelope* Session::add_envelope(MediaItem_Take* take, const std::string& na
   return envelope;
 }
 
-void Session::delete_item(MediaItem* item) {
-  for (MediaItem_Take* take : item->takes) {
-    for (TrackEnvelope* envelope : take->envelopes) kill(envelope);
-    if (take->source && is_live(take->source, "PCM_source*")) {
-      forget_source(take->source);
-      delete take->source;
-    }
-    take->source = nullptr;
-    kill(take);
-  }
-  detach(item);
-  kill(item);
-}
-
-void Session::delete_take(MediaItem_Take* take) {
-  MediaItem* item = take->item;
-  MediaItem_Take* active = item->active();
+// A take's envelopes and its source end with it.
+void Session::end_take(MediaItem_Take* take) {
   for (TrackEnvelope* envelope : take->envelopes) kill(envelope);
   if (take->source && is_live(take->source, "PCM_source*")) {
     forget_source(take->source);
@@ -175,6 +160,18 @@ void Session::delete_take(MediaItem_Take* take) {
   }
   take->source = nullptr;
   kill(take);
+}
+
+void Session::delete_item(MediaItem* item) {
+  for (MediaItem_Take* take : item->takes) end_take(take);
+  detach(item);
+  kill(item);
+}
+
+void Session::delete_take(MediaItem_Take* take) {
+  MediaItem* item = take->item;
+  MediaItem_Take* active = item->active();
+  end_take(take);
   auto& takes = item->takes;
   takes.erase(std::remove(takes.begin(), takes.end(), take), takes.end());
   const auto at = std::find(takes.begin(), takes.end(), active);

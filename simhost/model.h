@@ -229,6 +229,7 @@ class Session {
   int position_of(const MediaTrack* track) const;  // a live numbered track's index
   void attach(MediaItem* item, MediaTrack* track);
   void detach(MediaItem* item);
+  void end_take(MediaItem_Take* take);
 
   std::deque<std::shared_ptr<void>> storage_;
   // The type name of each live object, one of the literals its maker passed: compared as
