@@ -749,43 +749,73 @@ bool GetSourceName(MediaItem* item, int takeIndex, bool withoutExtension, char* 
 
 // --- Peak profile.
 
+namespace {
+
+// The profile of one item into `visitor`; raises the item's fault.
+void visit_peaks(MediaItem* item, PeakVisitor& visitor) {
+  MediaItem_Take* take = active_take(item);
+  const double position = item_value(item, "D_POSITION");
+  const double windows = std::floor(item_value(item, "D_LENGTH") / 0.001 + 0.5);
+  // The host counts peak samples in an int, three blocks of them.
+  if (!(windows <= std::numeric_limits<int>::max() / 3)) raise(ERR_INVALID_VALUE);
+  // An item shorter than half a window has none, and the host would deliver none.
+  if (!(windows >= 1)) raise(ERR_NO_PEAKS);
+  const int n = static_cast<int>(windows);
+  // The host counts the peak samples it returns in 20 bits, so a line longer than
+  // about 17 minutes is fetched in runs of at most that many windows; a run the host
+  // leaves unfilled reads as silence, as a short answer does.
+  constexpr int RUN = 0xFFFFF;
+  const auto level = [](double v) {
+    v = std::fabs(v);
+    v = v < 0.0001 ? 0.0001 : std::floor(v * 10000 + 0.5) / 10000;
+    return std::floor(20 * std::log10(v) * 10000 + 0.5) / 10000;
+  };
+  std::vector<double> buffer;
+  buffer.reserve(static_cast<size_t>(std::min(n, RUN)) * 3);
+  mx_object::map_ahead(buffer.data(), buffer.capacity() * sizeof(double));
+  for (int first = 0; first < n; first += RUN) {
+    const int count = std::min(RUN, n - first);
+    buffer.assign(static_cast<size_t>(count) * 3, 0.0);
+    const int got = GetMediaItemTake_Peaks(take, 1000.0, position + first * 0.001, 1, count, 115, buffer.data());
+    if (first == 0 && (got & 0xFFFFF) == 0) raise(ERR_NO_PEAKS);
+    if (first == 0) visitor.count(static_cast<size_t>(n));
+    for (int j = 0; j < count; ++j)
+      visitor.peak(static_cast<double>(first + j) * 0.001, level(buffer[static_cast<size_t>(j)]),
+                   level(buffer[static_cast<size_t>(count + j)]));
+  }
+}
+
+// Each entry is made in place: its cells are the ones the list keeps.
+class into_records final : public PeakVisitor {
+ public:
+  explicit into_records(std::vector<mx_object::mx_Peak>& list) : list_(list) {}
+  void count(size_t entries) override { mx_object::mx_Peak::reserve(list_, entries); }
+  void peak(double time, double maxPeak, double minPeak) override {
+    mx_object::mx_Peak& peak = list_.emplace_back();
+    peak.Time->set(time);
+    peak.MaxPeak->set(maxPeak);
+    peak.MinPeak->set(minPeak);
+  }
+
+ private:
+  std::vector<mx_object::mx_Peak>& list_;
+};
+
+}  // namespace
+
+bool VisitMediaItemPeakList(MediaItem* item, PeakVisitor& visitor) {
+  return frame([&] { visit_peaks(item, visitor); });
+}
+bool VisitMediaIdPeakList(ReaProject* proj, int itemID, PeakVisitor& visitor) {
+  return forms<&VisitMediaItemPeakList>::all(proj, itemID, visitor);
+}
+bool VisitSelectedMediaIdPeakList(ReaProject* proj, int selectItemID, PeakVisitor& visitor) {
+  return forms<&VisitMediaItemPeakList>::selected(proj, selectItemID, visitor);
+}
+
 bool GetMediaItemPeakList(MediaItem* item, std::vector<mx_object::mx_Peak>& peakListOut) {
-  return frame([&] {
-    MediaItem_Take* take = active_take(item);
-    const double position = item_value(item, "D_POSITION");
-    const double windows = std::floor(item_value(item, "D_LENGTH") / 0.001 + 0.5);
-    // The host counts peak samples in an int, three blocks of them.
-    if (!(windows <= std::numeric_limits<int>::max() / 3)) raise(ERR_INVALID_VALUE);
-    // An item shorter than half a window has none, and the host would deliver none.
-    if (!(windows >= 1)) raise(ERR_NO_PEAKS);
-    const int n = static_cast<int>(windows);
-    // The host counts the peak samples it returns in 20 bits, so a line longer than
-    // about 17 minutes is fetched in runs of at most that many windows; a run the host
-    // leaves unfilled reads as silence, as a short answer does.
-    constexpr int RUN = 0xFFFFF;
-    const auto level = [](double v) {
-      v = std::fabs(v);
-      v = v < 0.0001 ? 0.0001 : std::floor(v * 10000 + 0.5) / 10000;
-      return std::floor(20 * std::log10(v) * 10000 + 0.5) / 10000;
-    };
-    std::vector<double> buffer;
-    buffer.reserve(static_cast<size_t>(std::min(n, RUN)) * 3);
-    mx_object::map_ahead(buffer.data(), buffer.capacity() * sizeof(double));
-    for (int first = 0; first < n; first += RUN) {
-      const int count = std::min(RUN, n - first);
-      buffer.assign(static_cast<size_t>(count) * 3, 0.0);
-      const int got = GetMediaItemTake_Peaks(take, 1000.0, position + first * 0.001, 1, count, 115, buffer.data());
-      if (first == 0 && (got & 0xFFFFF) == 0) raise(ERR_NO_PEAKS);
-      if (first == 0) mx_object::mx_Peak::reserve(peakListOut, static_cast<size_t>(n));
-      // Each entry is made in place: its cells are the ones the list keeps.
-      for (int j = 0; j < count; ++j) {
-        mx_object::mx_Peak& peak = peakListOut.emplace_back();
-        peak.Time->set(static_cast<double>(first + j) * 0.001);
-        peak.MaxPeak->set(level(buffer[static_cast<size_t>(j)]));
-        peak.MinPeak->set(level(buffer[static_cast<size_t>(count + j)]));
-      }
-    }
-  });
+  into_records records(peakListOut);
+  return VisitMediaItemPeakList(item, records);
 }
 
 bool GetMediaIdPeakList(ReaProject* proj, int itemID, std::vector<mx_object::mx_Peak>& peakListOut) {

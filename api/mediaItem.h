@@ -18,6 +18,23 @@ MX_NATIVE_EXPORT bool GetMediaIdPeakList(ReaProject* proj, int itemID, std::vect
 MX_NATIVE_EXPORT bool GetSelectedMediaIdPeakList(ReaProject* proj, int selectItemID,
                                                  std::vector<mx_object::mx_Peak>& peakListOut);
 
+// The peak profile handed over an entry at a time, for a caller that builds its own form
+// of it (the Lua module's tables) with no records on the way: the count once, after the
+// host's first answer, then each entry in time order. Codes and result as
+// GetMediaItemPeakList. Kept inside the plug-in, apart from the native library.
+class [[gnu::visibility("hidden")]] PeakVisitor {
+ public:
+  virtual void count(size_t entries) = 0;
+  virtual void peak(double time, double maxPeak, double minPeak) = 0;
+
+ protected:
+  ~PeakVisitor() = default;
+};
+[[gnu::visibility("hidden")]] bool VisitMediaItemPeakList(MediaItem* item, PeakVisitor& visitor);
+[[gnu::visibility("hidden")]] bool VisitMediaIdPeakList(ReaProject* proj, int itemID, PeakVisitor& visitor);
+[[gnu::visibility("hidden")]] bool VisitSelectedMediaIdPeakList(ReaProject* proj, int selectItemID,
+                                                                PeakVisitor& visitor);
+
 // A take name without its extension: on each line, the first full stop that has
 // something after it goes, together with the rest of that line.
 std::string without_extension(const std::string& name);

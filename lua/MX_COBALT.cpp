@@ -209,19 +209,66 @@ int l_GetUserInputList(lua_State* L) {
   });
 }
 
+// Peak profiles become tables as the entries arrive, with no records on the way; a
+// failure returns what had been made (an empty list when nothing was).
+template <class Visit>
+int peak_tables(lua_State* L, Visit visit) {
+  class into_tables final : public mediaItem::PeakVisitor {
+   public:
+    explicit into_tables(lua_State* L) : L_(L), keys_(lua_gettop(L) + 1) {
+      lua_pushliteral(L, "Time");
+      lua_pushliteral(L, "MaxPeak");
+      lua_pushliteral(L, "MinPeak");
+    }
+    void count(size_t entries) override {
+      lua_createtable(L_, static_cast<int>(std::min<size_t>(entries, INT_MAX)), 0);
+      made_ = true;
+    }
+    void peak(double time, double maxPeak, double minPeak) override {
+      lua_createtable(L_, 0, 3);
+      const double values[] = {time, maxPeak, minPeak};
+      for (int k = 0; k < 3; ++k) {
+        lua_pushvalue(L_, keys_ + k);
+        lua_pushnumber(L_, values[k]);
+        lua_rawset(L_, -3);
+      }
+      lua_rawseti(L_, -2, ++listed_);
+    }
+    // Leaves the list alone in place of the keys.
+    void finish() {
+      if (!made_) lua_createtable(L_, 0, 0);
+      lua_replace(L_, keys_);
+      lua_settop(L_, keys_);
+    }
+
+   private:
+    lua_State* L_;
+    int keys_;
+    bool made_ = false;
+    lua_Integer listed_ = 0;
+  };
+  lua_checkstack(L, 8);
+  into_tables tables(L);
+  visit(tables);
+  tables.finish();
+  return 1;
+}
+
 int l_GetMediaItemPeakList(lua_State* L) {
-  return returning<peaks>(L, [L](peaks& records) { mediaItem::GetMediaItemPeakList(arg<MediaItem*>(L, 1), records); });
+  MediaItem* item = arg<MediaItem*>(L, 1);
+  return peak_tables(L, [item](mediaItem::PeakVisitor& v) { mediaItem::VisitMediaItemPeakList(item, v); });
 }
 
 int l_GetMediaIdPeakList(lua_State* L) {
-  return returning<peaks>(
-      L, [L](peaks& records) { mediaItem::GetMediaIdPeakList(arg<ReaProject*>(L, 1), arg<int>(L, 2), records); });
+  ReaProject* project = arg<ReaProject*>(L, 1);
+  const int index = arg<int>(L, 2);
+  return peak_tables(L, [=](mediaItem::PeakVisitor& v) { mediaItem::VisitMediaIdPeakList(project, index, v); });
 }
 
 int l_GetSelectedMediaIdPeakList(lua_State* L) {
-  return returning<peaks>(L, [L](peaks& records) {
-    mediaItem::GetSelectedMediaIdPeakList(arg<ReaProject*>(L, 1), arg<int>(L, 2), records);
-  });
+  ReaProject* project = arg<ReaProject*>(L, 1);
+  const int index = arg<int>(L, 2);
+  return peak_tables(L, [=](mediaItem::PeakVisitor& v) { mediaItem::VisitSelectedMediaIdPeakList(project, index, v); });
 }
 
 int l_GetPathInfo(lua_State* L) {

@@ -178,7 +178,12 @@ T.case("peak lists: one record per millisecond, by item, index and selection", f
   local loudest = -math.huge
   for _, r in ipairs(peaks) do loudest = math.max(loudest, r.MaxPeak) end
   T.near(loudest, 20 * math.log(0.5, 10), 0.2, "a half-scale sine peaks near -6 dB")
-  T.eq(#reaper.MX_GetMediaIdPeakList(nil, 0), #peaks, "by index")
+  local by_index = reaper.MX_GetMediaIdPeakList(nil, 0)
+  T.eq(#by_index, #peaks, "by index")
+  for i = 1, #peaks, 7 do
+    T.eq(by_index[i].MinPeak, peaks[i].MinPeak, "by index, the same levels")
+    T.eq(by_index[i].Time, peaks[i].Time, "by index, the same times")
+  end
   reaper.SetMediaItemSelected(item, true)
   T.eq(#reaper.MX_GetSelectedMediaIdPeakList(nil, 0), #peaks, "by selection")
   for _, bad in ipairs({ "item", 3, {} }) do
