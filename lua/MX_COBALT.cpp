@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <initializer_list>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -136,48 +137,59 @@ int l_GetSelectedTrackIdChildList(lua_State* L) {
   });
 }
 
-// The tables are made as the host answers, with no records in between; a failure leaves
-// the tracks listed so far, as the record form does.
-int l_GetTrackDepthList(lua_State* L) {
-  class into_tables final : public track::TrackDepthVisitor {
-   public:
-    explicit into_tables(lua_State* L) : L_(L), keys_(lua_gettop(L) + 1) {
-      lua_pushliteral(L, "Track");
-      lua_pushliteral(L, "Depth");
-    }
-    void count(int tracks) override {
-      lua_createtable(L_, tracks, 0);
-      made_ = true;
-    }
-    void track(MediaTrack* track, int depth) override {
-      lua_createtable(L_, 0, 2);
-      lua_pushvalue(L_, keys_);
-      lua_pushlightuserdata(L_, track);
+// A list of tables made as the entries arrive, with no records in between. The field
+// keys are pushed once, below the list; a failure leaves the entries listed so far.
+class keyed_tables {
+ public:
+  keyed_tables(lua_State* L, std::initializer_list<const char*> keys) : L_(L), keys_(lua_gettop(L) + 1) {
+    lua_checkstack(L, static_cast<int>(keys.size()) + 8);
+    for (const char* key : keys) lua_pushstring(L, key);
+  }
+  void open_list(size_t entries) {
+    lua_createtable(L_, static_cast<int>(std::min<size_t>(entries, INT_MAX)), 0);
+    made_ = true;
+  }
+  // One entry: the i-th key's field set by push(i), which pushes its value.
+  template <class Push>
+  void add(int fields, Push push) {
+    lua_createtable(L_, 0, fields);
+    for (int i = 0; i < fields; ++i) {
+      lua_pushvalue(L_, keys_ + i);
+      push(i);
       lua_rawset(L_, -3);
-      lua_pushvalue(L_, keys_ + 1);
-      lua_pushinteger(L_, depth);
-      lua_rawset(L_, -3);
-      lua_rawseti(L_, -2, ++listed_);
     }
-    // Leaves the list alone in place of the keys.
-    void finish() {
-      if (!made_) lua_createtable(L_, 0, 0);
-      lua_replace(L_, keys_);
-      lua_settop(L_, keys_);
-    }
+    lua_rawseti(L_, -2, ++listed_);
+  }
+  // Leaves the list alone in place of the keys; returns the count of Lua results.
+  int finish() {
+    if (!made_) lua_createtable(L_, 0, 0);
+    lua_replace(L_, keys_);
+    lua_settop(L_, keys_);
+    return 1;
+  }
 
-   private:
-    lua_State* L_;
-    int keys_;
-    bool made_ = false;
-    lua_Integer listed_ = 0;
+ protected:
+  lua_State* L_;
+
+ private:
+  int keys_;
+  bool made_ = false;
+  lua_Integer listed_ = 0;
+};
+
+int l_GetTrackDepthList(lua_State* L) {
+  class into_tables final : public track::TrackDepthVisitor, public keyed_tables {
+   public:
+    explicit into_tables(lua_State* L) : keyed_tables(L, {"Track", "Depth"}) {}
+    void count(int tracks) override { open_list(static_cast<size_t>(std::max(tracks, 0))); }
+    void track(MediaTrack* track, int depth) override {
+      add(2, [&](int i) { i == 0 ? lua_pushlightuserdata(L_, track) : lua_pushinteger(L_, depth); });
+    }
   };
   ReaProject* project = arg<ReaProject*>(L, 1);
-  lua_checkstack(L, 8);
   into_tables tables(L);
   track::VisitTrackDepthList(project, tables);
-  tables.finish();
-  return 1;
+  return tables.finish();
 }
 
 int l_GetSamePerfectTrackNameList(lua_State* L) {
@@ -209,49 +221,22 @@ int l_GetUserInputList(lua_State* L) {
   });
 }
 
-// Peak profiles become tables as the entries arrive, with no records on the way; a
-// failure returns what had been made (an empty list when nothing was).
+// Peak profiles become tables as the entries arrive; a failure returns what had been
+// made (an empty list when nothing was).
 template <class Visit>
 int peak_tables(lua_State* L, Visit visit) {
-  class into_tables final : public mediaItem::PeakVisitor {
+  class into_tables final : public mediaItem::PeakVisitor, public keyed_tables {
    public:
-    explicit into_tables(lua_State* L) : L_(L), keys_(lua_gettop(L) + 1) {
-      lua_pushliteral(L, "Time");
-      lua_pushliteral(L, "MaxPeak");
-      lua_pushliteral(L, "MinPeak");
-    }
-    void count(size_t entries) override {
-      lua_createtable(L_, static_cast<int>(std::min<size_t>(entries, INT_MAX)), 0);
-      made_ = true;
-    }
+    explicit into_tables(lua_State* L) : keyed_tables(L, {"Time", "MaxPeak", "MinPeak"}) {}
+    void count(size_t entries) override { open_list(entries); }
     void peak(double time, double maxPeak, double minPeak) override {
-      lua_createtable(L_, 0, 3);
       const double values[] = {time, maxPeak, minPeak};
-      for (int k = 0; k < 3; ++k) {
-        lua_pushvalue(L_, keys_ + k);
-        lua_pushnumber(L_, values[k]);
-        lua_rawset(L_, -3);
-      }
-      lua_rawseti(L_, -2, ++listed_);
+      add(3, [&](int i) { lua_pushnumber(L_, values[i]); });
     }
-    // Leaves the list alone in place of the keys.
-    void finish() {
-      if (!made_) lua_createtable(L_, 0, 0);
-      lua_replace(L_, keys_);
-      lua_settop(L_, keys_);
-    }
-
-   private:
-    lua_State* L_;
-    int keys_;
-    bool made_ = false;
-    lua_Integer listed_ = 0;
   };
-  lua_checkstack(L, 8);
   into_tables tables(L);
   visit(tables);
-  tables.finish();
-  return 1;
+  return tables.finish();
 }
 
 int l_GetMediaItemPeakList(lua_State* L) {
